@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Installs the Debian packages needed to build, test, demonstrate and benchmark
+# the project. Safe to re-run: it only asks apt for packages that are missing,
+# and it never lets a package start a daemon in this network namespace.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  libglib2.0-dev gettext
+  googletest libgtest-dev libgmock-dev
+  clang libclang-rt-14-dev
+  iproute2 procps psmisc
+  apache2-utils
+  python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "install-deps: missing packages (${missing[*]}); run as root" >&2
+  exit 1
+fi
+
+# Packages such as miniupnpc or gupnp-tools may pull in services; keep them
+# from starting while we install.
+policy=/usr/sbin/policy-rc.d
+had_policy=0
+[ -e "$policy" ] && had_policy=1 && cp -a "$policy" "$policy.nexa-save"
+restore_policy() {
+  if [ "$had_policy" = 1 ]; then mv -f "$policy.nexa-save" "$policy"; else rm -f "$policy"; fi
+}
+trap restore_policy EXIT
+printf '#!/bin/sh\nexit 101\n' >"$policy"
+chmod 755 "$policy"
+
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds the sanitizer build and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+./scripts/install-deps.sh
+cmake --preset test
+cmake --build --preset test
+ctest --preset test -j2

@@ -19,7 +19,8 @@ void open_listening_socket(DeviceState& device) {
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_ANY);
   for (int attempt = 0;; ++attempt) {
-    if (device.settings.http_port == 0) port = static_cast<uint16_t>((std::rand() & 0xffff) % 15000 + 50000);
+    if (device.settings.http_port == 0)
+      port = static_cast<uint16_t>((std::rand() & 0xffff) % 15000 + 50000);
     addr.sin_port = htons(port);
     if (bind(sock.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0) break;
     // A fixed port, or 15000 ports all taken: nothing will change by waiting.
@@ -42,7 +43,8 @@ void send_reply(ConnectionSlot& slot, std::string_view reply) {
   // Replies are small and the connection's send buffer is empty, so one
   // non-blocking send goes through; a peer that has gone must not raise
   // SIGPIPE.
-  if (!reply.empty()) send(slot.socket.get(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+  if (!reply.empty())
+    send(slot.socket.get(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
   close_connection(slot);
 }
 
@@ -63,7 +65,8 @@ void accept_connection(DeviceState& device, ConnectionSlot& slot, int fd) {
 void accept_connections(DeviceState& device) {
   for (auto& slot : device.slots) {
     if (slot.busy()) continue;
-    const int fd = accept4(device.listening_socket.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int fd =
+        accept4(device.listening_socket.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) return;
     if (fd >= FD_SETSIZE) {  // select could not watch it
       ::close(fd);

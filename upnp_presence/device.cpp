@@ -35,7 +35,9 @@ void DeviceState::post_select(int result, const fd_set& read, const fd_set&, con
   ssdp_post_select(*this, read);
 }
 
-void DeviceState::destroy() { send_byebye_set(*this); }
+void DeviceState::destroy() {
+  send_byebye_set(*this);
+}
 
 DeviceState& device_create(EventChain& chain, DeviceSettings settings) {
   TimerList& timers = timer_list_create(chain);

@@ -34,15 +34,15 @@ inline constexpr uint32_t kMaxBodyLength = 64 * 1024;
 
 struct ConnectionSlot {
   std::array<char, kHeaderBufferSize> header{};
-  std::vector<char> body;                // only while a body arrives in pieces
-  std::optional<HttpMessage> request;    // parsed header
+  std::vector<char> body;              // only while a body arrives in pieces
+  std::optional<HttpMessage> request;  // parsed header
   size_t expected_body_length = 0;
   size_t header_received = 0;
   size_t body_received = 0;
-  UniqueFd socket;                       // none while the slot is free
+  UniqueFd socket;  // none while the slot is free
   bool complete = false;
   bool receiving_body = false;
-  uint32_t accepted_at = 0;              // timer clock at accept
+  uint32_t accepted_at = 0;  // timer clock at accept
   DeviceState* device = nullptr;
 
   bool busy() const { return static_cast<bool>(socket); }

@@ -12,12 +12,16 @@ namespace presence {
 
 namespace {
 
-bool is_root(std::string_view path) { return path == "/"; }
+bool is_root(std::string_view path) {
+  return path == "/";
+}
 // Only the characters after the first are compared.
 bool is_service_document(std::string_view path) {
   return path.size() == 22 && path.substr(1) == "MediaService/scpd.xml";
 }
-bool is_presentation(std::string_view path) { return path.size() > 3 && path.starts_with("/web"); }
+bool is_presentation(std::string_view path) {
+  return path.size() > 3 && path.starts_with("/web");
+}
 
 // Value of the last header with exactly this name (ignoring case), if any.
 std::optional<std::string_view> last_header(const HttpMessage& request, std::string_view name) {
@@ -32,7 +36,8 @@ std::optional<std::string_view> last_header(const HttpMessage& request, std::str
 std::string connection_local_address(const ConnectionSlot& slot) {
   sockaddr_in local{};
   socklen_t len = sizeof local;
-  if (getsockname(slot.socket.get(), reinterpret_cast<sockaddr*>(&local), &len) != 0) return "0.0.0.0";
+  if (getsockname(slot.socket.get(), reinterpret_cast<sockaddr*>(&local), &len) != 0)
+    return "0.0.0.0";
   return address_text(local.sin_addr.s_addr);
 }
 

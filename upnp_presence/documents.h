@@ -17,8 +17,7 @@ std::string xml_escape(std::string_view text);
 // The whole reply to a GET of "/": header lines, then the description with
 // the three values put in (escaped).
 std::string build_description_document(std::string_view friendly_name,
-                                       std::string_view serial_number,
-                                       std::string_view udn_proper);
+                                       std::string_view serial_number, std::string_view udn_proper);
 
 // The whole reply to a GET of the service document, expanded anew each time.
 std::string service_document();

@@ -42,7 +42,7 @@ void run_pass(EventChain& chain) {
   chain.in_pre_select = false;
   if (chain.no_block || wait_ms < 0) wait_ms = 0;
 
-  timeval wait{wait_ms / 1000, (wait_ms % 1000) * 1000};
+  timeval wait{wait_ms / 1000, static_cast<suseconds_t>(wait_ms % 1000) * 1000};
   const int result = select(FD_SETSIZE, &read_set, &write_set, &except_set, &wait);
   if (result < 0) {
     FD_ZERO(&read_set);

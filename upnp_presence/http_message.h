@@ -24,7 +24,7 @@ struct HttpMessage {
   std::string_view status_text;
   std::string_view version;
   std::string_view body;
-  std::vector<HeaderField> headers;  // arrival order, duplicates kept
+  std::vector<HeaderField> headers;     // arrival order, duplicates kept
   const sockaddr_in* source = nullptr;  // sender of an SSDP datagram
 
   bool is_request() const { return status_code == -1; }

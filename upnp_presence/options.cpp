@@ -18,7 +18,7 @@ namespace presence {
   std::printf("\n--port port        : server Port Number (default=%d)", kDefaultWebAdminPort);
   std::printf("\n--help             : show this usage");
   std::printf("\n");
-  std::fflush(stdout);
+  (void)std::fflush(stdout);
   std::exit(status);
 }
 

@@ -27,7 +27,8 @@ std::string_view usn_suffix(AdvertKind kind) {
     case AdvertKind::RootDevice: return "::upnp:rootdevice";
     case AdvertKind::DeviceUdn: return "";
     case AdvertKind::DeviceType: return "::urn:schemas-upnp-org:device:QuorvelZentraLite:1";
-    case AdvertKind::ServiceType: return "::urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1";
+    case AdvertKind::ServiceType:
+      return "::urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1";
   }
   return "";
 }
@@ -98,7 +99,8 @@ UniqueFd prepare_send_socket(DeviceState& device, uint32_t address, bool& joined
   const unsigned char ttl = 4;
   setsockopt(sock.get(), IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl);
   const sockaddr_in local = ipv4_address(address, kSsdpPort);
-  if (bind(sock.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return UniqueFd();
+  if (bind(sock.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0)
+    return UniqueFd();
   ip_mreq membership{};
   membership.imr_multiaddr = group_address().sin_addr;
   membership.imr_interface.s_addr = address;
@@ -176,10 +178,10 @@ std::vector<AdvertKind> kinds_for_search_target(std::string_view target, std::st
 
 std::string format_search_answer(const DeviceState& device, uint32_t address, AdvertKind kind,
                                  std::string_view target) {
-  return "HTTP/1.1 200 OK\r\nLOCATION: " + location(device, address) + "\r\nEXT:\r\nSERVER: " +
-         std::string(kServer) + "\r\nUSN: " + usn(device, kind) +
-         "\r\nCACHE-CONTROL: max-age=" + std::to_string(kMaxAge) + "\r\nST: " +
-         std::string(target) + "\r\n\r\n";
+  return "HTTP/1.1 200 OK\r\nLOCATION: " + location(device, address) +
+         "\r\nEXT:\r\nSERVER: " + std::string(kServer) + "\r\nUSN: " + usn(device, kind) +
+         "\r\nCACHE-CONTROL: max-age=" + std::to_string(kMaxAge) +
+         "\r\nST: " + std::string(target) + "\r\n\r\n";
 }
 
 std::string format_alive(const DeviceState& device, uint32_t address, AdvertKind kind) {
@@ -204,8 +206,10 @@ void open_ssdp_sockets(DeviceState& device) {
   if (!device.ssdp_receive_socket) std::exit(1);
   const int one = 1;
   const sockaddr_in any = ipv4_address(htonl(INADDR_ANY), kSsdpPort);
-  if (setsockopt(device.ssdp_receive_socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) != 0 ||
-      bind(device.ssdp_receive_socket.get(), reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0)
+  if (setsockopt(device.ssdp_receive_socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) !=
+          0 ||
+      bind(device.ssdp_receive_socket.get(), reinterpret_cast<const sockaddr*>(&any), sizeof any) !=
+          0)
     std::exit(1);
 
   for (const uint32_t address : device.interface_addresses) {
@@ -239,7 +243,8 @@ void ssdp_post_select(DeviceState& device, const fd_set& read) {
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
     std::exit(1);
   }
-  auto msg = parse_http_message(std::string_view(device.ssdp_buffer.data(), static_cast<size_t>(n)));
+  auto msg =
+      parse_http_message(std::string_view(device.ssdp_buffer.data(), static_cast<size_t>(n)));
   if (!msg || !msg->is_request() || !msg->method.starts_with("M-SEARCH")) return;
   msg->source = &device.ssdp_sender;
   handle_msearch(device, *msg);
@@ -271,7 +276,8 @@ void send_search_replies(const PendingSearchReply& reply) {
     UniqueFd sock(socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (!sock) continue;  // out of descriptors for a moment: skip, do not die
     const sockaddr_in local = ipv4_address(address, 0);
-    bind(sock.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local);
+    // Unbound, the answer still leaves by the routing table.
+    (void)bind(sock.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local);
     for (const AdvertKind kind : kinds) {
       const std::string st =
           reply.target == "ssdp:all" ? notification_type(device, kind) : reply.target;
@@ -280,9 +286,13 @@ void send_search_replies(const PendingSearchReply& reply) {
   }
 }
 
-void send_alive_set(DeviceState& device) { send_set(device, true); }
+void send_alive_set(DeviceState& device) {
+  send_set(device, true);
+}
 
-void send_byebye_set(DeviceState& device) { send_set(device, false); }
+void send_byebye_set(DeviceState& device) {
+  send_set(device, false);
+}
 
 void send_alive_kind(DeviceState& device, AdvertKind kind) {
   const sockaddr_in group = group_address();

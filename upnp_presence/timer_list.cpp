@@ -8,7 +8,9 @@ namespace presence {
 namespace {
 
 // Wrap-safe: a is at or before b on the circle of 32-bit milliseconds.
-bool not_after(uint32_t a, uint32_t b) { return static_cast<int32_t>(a - b) <= 0; }
+bool not_after(uint32_t a, uint32_t b) {
+  return static_cast<int32_t>(a - b) <= 0;
+}
 
 }  // namespace
 

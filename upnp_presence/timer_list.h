@@ -42,7 +42,7 @@ class TimerList : public ChainModule {
 
   EventChain& chain_;
   Clock clock_;
-  std::list<TimerEntry> entries_;      // sorted by expiry
+  std::list<TimerEntry> entries_;         // sorted by expiry
   std::list<TimerEntry>* due_ = nullptr;  // entries being fired in this pass
 };
 

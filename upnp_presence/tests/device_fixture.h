@@ -11,7 +11,9 @@
 namespace presence::testing {
 
 inline uint32_t device_clock_now = 0;
-inline uint32_t device_clock() { return device_clock_now; }
+inline uint32_t device_clock() {
+  return device_clock_now;
+}
 
 class DeviceTest : public ::testing::Test {
  protected:
@@ -45,7 +47,8 @@ class DeviceTest : public ::testing::Test {
     std::string out;
     char buf[4096];
     ssize_t n;
-    while ((n = recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0) out.append(buf, static_cast<size_t>(n));
+    while ((n = recv(fd, buf, sizeof buf, MSG_DONTWAIT)) > 0)
+      out.append(buf, static_cast<size_t>(n));
     return out;
   }
 

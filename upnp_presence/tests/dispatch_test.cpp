@@ -34,8 +34,9 @@ class DispatchTest : public testing::DeviceTest {
 
 TEST_F(DispatchTest, GetServesBothDocuments) {
   EXPECT_EQ(reply_to("GET / HTTP/1.0\r\n\r\n"), device->description_document);
-  EXPECT_NE(device->description_document.find("<UDN>uuid:f6edff09-71a4-47df-8088-192.168.1.20</UDN>"),
-            std::string::npos);
+  EXPECT_NE(
+      device->description_document.find("<UDN>uuid:f6edff09-71a4-47df-8088-192.168.1.20</UDN>"),
+      std::string::npos);
   EXPECT_EQ(device->description_document.find("Content-Length"), std::string::npos);
   EXPECT_EQ(reply_to("GET /MediaService/scpd.xml HTTP/1.0\r\n\r\n"), service_document());
   EXPECT_EQ(reply_to("GET /xMediaService/scpd.xml HTTP/1.0\r\n\r\n"), k404);
@@ -110,7 +111,8 @@ TEST_F(DispatchTest, EventingIsAlwaysRefused) {
             "HTTP/1.1 412 Invalid Service Name\r\n\r\n")
       << "SID must match exactly";
   const std::string invalid_sid = "HTTP/1.1 412 Invalid SID\r\nContent-Length: 0\r\n\r\n";
-  EXPECT_EQ(reply_to("UNSUBSCRIBE /MediaService/event HTTP/1.1\r\nSID: uuid:1\r\n\r\n"), invalid_sid);
+  EXPECT_EQ(reply_to("UNSUBSCRIBE /MediaService/event HTTP/1.1\r\nSID: uuid:1\r\n\r\n"),
+            invalid_sid);
   EXPECT_EQ(reply_to("UNSUBSCRIBE /other HTTP/1.1\r\n\r\n"), invalid_sid);
 }
 

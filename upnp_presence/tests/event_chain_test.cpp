@@ -16,7 +16,9 @@ namespace {
 class RecordingModule : public ChainModule {
  public:
   RecordingModule(std::string& log, char name) : log_(log), name_(name) {}
-  void pre_select(fd_set&, fd_set&, fd_set&, int32_t&) override { log_ += std::string("<") + name_; }
+  void pre_select(fd_set&, fd_set&, fd_set&, int32_t&) override {
+    log_ += std::string("<") + name_;
+  }
   void post_select(int, const fd_set&, const fd_set&, const fd_set&) override {
     log_ += std::string(">") + name_;
   }
@@ -66,7 +68,9 @@ TEST(EventChain, TimerAddedDuringPreSelectDoesNotWaitForTheLongestWait) {
 }
 
 EventChain* signalled_chain = nullptr;
-void stop_from_signal(int) { chain_stop(*signalled_chain); }
+void stop_from_signal(int) {
+  chain_stop(*signalled_chain);
+}
 
 class SelectResultModule : public ChainModule {
  public:
@@ -85,7 +89,8 @@ TEST(EventChain, SignalHandlerStopsALoopThatIsWaiting) {
   chain_add_module(*chain, std::make_unique<SelectResultModule>(results));
 
   signalled_chain = chain.get();
-  struct sigaction action {}, old {};
+  struct sigaction action {
+  }, old{};
   action.sa_handler = stop_from_signal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGALRM, &action, &old);

@@ -33,7 +33,8 @@ TEST(ParseHttpMessage, StatusLine) {
 }
 
 TEST(ParseHttpMessage, TrimsOnlySpacesAroundValues) {
-  const auto msg = parse_http_message("GET / HTTP/1.0\r\nFoo:   bar  \r\n Tab:\tx\t\r\nSp:   \r\n\r\n");
+  const auto msg =
+      parse_http_message("GET / HTTP/1.0\r\nFoo:   bar  \r\n Tab:\tx\t\r\nSp:   \r\n\r\n");
   ASSERT_TRUE(msg);
   ASSERT_EQ(msg->headers.size(), 3u);
   EXPECT_EQ(msg->headers[0].name, "Foo");

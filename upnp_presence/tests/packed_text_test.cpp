@@ -59,8 +59,9 @@ TEST(ExpandPackedText, RefusesBrokenStreams) {
 
 TEST(PackText, RoundTripsVariedTextsWithinTheFormatLimits) {
   std::mt19937 rng(12345);
-  std::vector<std::string> texts = {"", "a", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
-                                    std::string(700, 'x') + "y"};
+  std::vector<std::string> texts = {
+      "", "a", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+      std::string(700, 'x') + "y"};
   for (int n = 0; n < 40; ++n) {
     std::string text;
     const size_t size = rng() % 3000;
@@ -81,8 +82,9 @@ TEST(PackText, RoundTripsVariedTextsWithinTheFormatLimits) {
 
 TEST(PackedDocuments, DescriptionTemplateIsUnderTwoThirdsOfItsSize) {
   EXPECT_LT(sizeof packed::description_template * 3, packed::description_template_length * 2);
-  expect_well_formed(Bytes(std::begin(packed::description_template), std::end(packed::description_template)),
-                     packed::description_template_length);
+  expect_well_formed(
+      Bytes(std::begin(packed::description_template), std::end(packed::description_template)),
+      packed::description_template_length);
 }
 
 TEST(PackedDocuments, ServiceReplyIsTheWholeReply) {
@@ -93,33 +95,35 @@ TEST(PackedDocuments, ServiceReplyIsTheWholeReply) {
   ASSERT_EQ(body.size(), 186u);
   EXPECT_EQ(service_document(),
             "HTTP/1.0 200  OK\r\nCONTENT-TYPE:  text/xml\r\n"
-            "Server: POSIX, UPnP/1.0, Orvane Tessel/1.0.1545\r\nContent-Length: 186\r\n\r\n" + body);
+            "Server: POSIX, UPnP/1.0, Orvane Tessel/1.0.1545\r\nContent-Length: 186\r\n\r\n" +
+                body);
 }
 
 TEST(PackedDocuments, DescriptionCarriesTheValuesEscaped) {
   const std::string doc = build_description_document("Tom & Jerry <1>", "0000001",
                                                      "f6edff09-71a4-47df-8088-192.168.1.20");
-  EXPECT_EQ(doc,
-            "HTTP/1.0 200  OK\r\nCONTENT-TYPE:  text/xml\r\n"
-            "Server: WINDOWS, UPnP/1.0, Quorvel ZentraLite UPnP/1.0.1545\r\n\r\n"
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
-            "<root xmlns=\"urn:schemas-upnp-org:device-1-0\">"
-            "<specVersion><major>1</major><minor>0</minor></specVersion><device>"
-            "<deviceType>urn:schemas-upnp-org:device:QuorvelZentraLite:1</deviceType>"
-            "<presentationURL>/web</presentationURL>"
-            "<friendlyName>Tom &amp; Jerry &lt;1&gt;</friendlyName>"
-            "<manufacturer>Quorvel Technology</manufacturer>"
-            "<manufacturerURL>http://www.quorvel.com/</manufacturerURL>"
-            "<modelDescription /><modelName /><modelNumber />"
-            "<serialNumber>0000001</serialNumber>"
-            "<UDN>uuid:f6edff09-71a4-47df-8088-192.168.1.20</UDN>"
-            "<iconList><icon><mimetype>image/png</mimetype><width>16</width><height>16</height>"
-            "<depth>32</depth><url>ztile.png</url></icon></iconList>"
-            "<serviceList><service>"
-            "<serviceType>urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1</serviceType>"
-            "<serviceId>urn:upnp-org:serviceId:WANCommonInterfaceConfig</serviceId>"
-            "<SCPDURL>MediaService/scpd.xml</SCPDURL><controlURL>MediaService/control</controlURL>"
-            "<eventSubURL>MediaService/event</eventSubURL></service></serviceList></device></root>");
+  EXPECT_EQ(
+      doc,
+      "HTTP/1.0 200  OK\r\nCONTENT-TYPE:  text/xml\r\n"
+      "Server: WINDOWS, UPnP/1.0, Quorvel ZentraLite UPnP/1.0.1545\r\n\r\n"
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+      "<root xmlns=\"urn:schemas-upnp-org:device-1-0\">"
+      "<specVersion><major>1</major><minor>0</minor></specVersion><device>"
+      "<deviceType>urn:schemas-upnp-org:device:QuorvelZentraLite:1</deviceType>"
+      "<presentationURL>/web</presentationURL>"
+      "<friendlyName>Tom &amp; Jerry &lt;1&gt;</friendlyName>"
+      "<manufacturer>Quorvel Technology</manufacturer>"
+      "<manufacturerURL>http://www.quorvel.com/</manufacturerURL>"
+      "<modelDescription /><modelName /><modelNumber />"
+      "<serialNumber>0000001</serialNumber>"
+      "<UDN>uuid:f6edff09-71a4-47df-8088-192.168.1.20</UDN>"
+      "<iconList><icon><mimetype>image/png</mimetype><width>16</width><height>16</height>"
+      "<depth>32</depth><url>ztile.png</url></icon></iconList>"
+      "<serviceList><service>"
+      "<serviceType>urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1</serviceType>"
+      "<serviceId>urn:upnp-org:serviceId:WANCommonInterfaceConfig</serviceId>"
+      "<SCPDURL>MediaService/scpd.xml</SCPDURL><controlURL>MediaService/control</controlURL>"
+      "<eventSubURL>MediaService/event</eventSubURL></service></serviceList></device></root>");
 }
 
 TEST(XmlEscape, DropsCharactersXmlCannotCarry) {

@@ -18,8 +18,9 @@ std::optional<SearchRequest> search(std::string block) {
 }
 
 TEST(ParseMsearch, NeedsQuotedManAndAUsableMx) {
-  auto ok = search("M-SEARCH * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\n"
-                   "MAN: \"ssdp:discover\"\r\nMX: 3\r\nST: ssdp:all\r\n\r\n");
+  auto ok = search(
+      "M-SEARCH * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\n"
+      "MAN: \"ssdp:discover\"\r\nMX: 3\r\nST: ssdp:all\r\n\r\n");
   ASSERT_TRUE(ok);
   EXPECT_EQ(ok->target, "ssdp:all");
   EXPECT_EQ(ok->delay_bound_s, 3u);
@@ -44,8 +45,9 @@ TEST(ParseMsearch, MxIsCappedAndZeroOrEmptyMeansAtOnce) {
 }
 
 TEST(ParseMsearch, HeaderNamesMatchByPrefixIgnoringCase) {
-  auto ok = search("M-SEARCH * HTTP/1.1\r\nmanx: \"ssdp:discover\"\r\nMXY: 2\r\n"
-                   "STX: first\r\nst: second\r\n\r\n");
+  auto ok = search(
+      "M-SEARCH * HTTP/1.1\r\nmanx: \"ssdp:discover\"\r\nMXY: 2\r\n"
+      "STX: first\r\nst: second\r\n\r\n");
   ASSERT_TRUE(ok);
   EXPECT_EQ(ok->target, "second") << "a later ST replaces an earlier one";
   EXPECT_EQ(ok->delay_bound_s, 2u);
@@ -73,7 +75,9 @@ TEST(SearchTarget, TypeTargetsUpToVersionOne) {
   EXPECT_TRUE(kinds_for_search_target(device.substr(0, device.size() - 1), udn).empty());
   EXPECT_EQ(kinds_for_search_target(service + "1", udn), std::vector<K>{K::ServiceType});
   EXPECT_TRUE(kinds_for_search_target(service + "99999999999999999999", udn).empty());
-  EXPECT_TRUE(kinds_for_search_target("URN:SCHEMAS-UPNP-ORG:SERVICE:WANCOMMONINTERFACECONFIG:1", udn).empty());
+  EXPECT_TRUE(
+      kinds_for_search_target("URN:SCHEMAS-UPNP-ORG:SERVICE:WANCOMMONINTERFACECONFIG:1", udn)
+          .empty());
   EXPECT_TRUE(kinds_for_search_target(device + "1\r\nX: y", udn).empty())
       << "a target that would break the answer is not echoed";
 }
@@ -96,18 +100,23 @@ TEST_F(SsdpMessages, AliveForEachKind) {
       "NOTIFY * HTTP/1.1\r\nLOCATION: http://192.168.1.20:50123/\r\nHOST: 239.255.255.250:1900\r\n"
       "SERVER: POSIX, UPnP/1.0, Orvane Tessel/1.0.1545\r\nNTS: ssdp:alive\r\n"
       "USN: uuid:f6edff09-71a4-47df-8088-192.168.1.20";
-  EXPECT_EQ(format_alive(*device, address, AdvertKind::RootDevice),
-            head + "::upnp:rootdevice\r\nCACHE-CONTROL: max-age=1800\r\nNT: upnp:rootdevice\r\n\r\n");
+  EXPECT_EQ(
+      format_alive(*device, address, AdvertKind::RootDevice),
+      head + "::upnp:rootdevice\r\nCACHE-CONTROL: max-age=1800\r\nNT: upnp:rootdevice\r\n\r\n");
   EXPECT_EQ(format_alive(*device, address, AdvertKind::DeviceUdn),
-            head + "\r\nCACHE-CONTROL: max-age=1800\r\n"
-                   "NT: uuid:f6edff09-71a4-47df-8088-192.168.1.20\r\n\r\n");
-  EXPECT_EQ(format_alive(*device, address, AdvertKind::DeviceType),
-            head + "::urn:schemas-upnp-org:device:QuorvelZentraLite:1\r\nCACHE-CONTROL: max-age=1800\r\n"
-                   "NT: urn:schemas-upnp-org:device:QuorvelZentraLite:1\r\n\r\n");
+            head +
+                "\r\nCACHE-CONTROL: max-age=1800\r\n"
+                "NT: uuid:f6edff09-71a4-47df-8088-192.168.1.20\r\n\r\n");
+  EXPECT_EQ(
+      format_alive(*device, address, AdvertKind::DeviceType),
+      head +
+          "::urn:schemas-upnp-org:device:QuorvelZentraLite:1\r\nCACHE-CONTROL: max-age=1800\r\n"
+          "NT: urn:schemas-upnp-org:device:QuorvelZentraLite:1\r\n\r\n");
   EXPECT_EQ(format_alive(*device, address, AdvertKind::ServiceType),
-            head + "::urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1\r\n"
-                   "CACHE-CONTROL: max-age=1800\r\n"
-                   "NT: urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1\r\n\r\n");
+            head +
+                "::urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1\r\n"
+                "CACHE-CONTROL: max-age=1800\r\n"
+                "NT: urn:schemas-upnp-org:service:WANCommonInterfaceConfig:1\r\n\r\n");
 }
 
 TEST_F(SsdpMessages, ByebyeCarriesTheSameUsnAndNt) {
@@ -118,7 +127,8 @@ TEST_F(SsdpMessages, ByebyeCarriesTheSameUsnAndNt) {
 }
 
 TEST_F(SsdpMessages, AcceptedSearchWaitsOnATimerAndFloodsAreBounded) {
-  std::string block = "M-SEARCH * HTTP/1.1\r\nMAN: \"ssdp:discover\"\r\nMX: 0\r\nST: ssdp:all\r\n\r\n";
+  std::string block =
+      "M-SEARCH * HTTP/1.1\r\nMAN: \"ssdp:discover\"\r\nMX: 0\r\nST: ssdp:all\r\n\r\n";
   auto msg = parse_http_message(block);
   ASSERT_TRUE(msg);
   sockaddr_in from{};

@@ -9,7 +9,9 @@ namespace presence {
 namespace {
 
 uint32_t fake_now = 0;
-uint32_t fake_clock() { return fake_now; }
+uint32_t fake_clock() {
+  return fake_now;
+}
 
 class TimerListTest : public ::testing::Test {
  protected:
@@ -135,7 +137,8 @@ TEST(TimerListDestroy, PendingEntriesAreDestroyedNotFired) {
   int fired = 0, destroyed = 0;
   {
     TimerList timers(*chain, fake_clock);
-    timer_add(timers, &fired, 10, [&] { ++fired; }, [&] { ++destroyed; });
+    timer_add(
+        timers, &fired, 10, [&] { ++fired; }, [&] { ++destroyed; });
     timer_add(timers, &fired, 20, [&] { ++fired; });
   }
   EXPECT_EQ(fired, 0);

@@ -9,6 +9,7 @@ packages=(
   libglib2.0-dev gettext
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
+  g++-arm-linux-gnueabihf
   iproute2 procps psmisc
   apache2-utils
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools

@@ -1,0 +1,24 @@
+# Fuzz targets. With NEXA_FUZZ (clang) each target is a libFuzzer binary; in the
+# test build the same entry point is linked with a replay driver and its seed
+# corpus runs as a test, so every parser's corpus stays exercised.
+option(NEXA_FUZZ "Build libFuzzer targets (needs clang)" OFF)
+set(NEXA_FUZZ_REPLAY_MAIN ${CMAKE_CURRENT_LIST_DIR}/fuzz_replay_main.cpp)
+
+if(NEXA_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
+# nexa_add_fuzz_target(NAME SOURCES src... LIBRARIES lib... CORPUS dir)
+function(nexa_add_fuzz_target name)
+  cmake_parse_arguments(F "" "CORPUS" "SOURCES;LIBRARIES" ${ARGN})
+  if(NEXA_FUZZ)
+    add_executable(${name} ${F_SOURCES})
+    target_link_options(${name} PRIVATE -fsanitize=fuzzer)
+    target_link_libraries(${name} PRIVATE ${F_LIBRARIES})
+    add_test(NAME ${name}_smoke COMMAND ${name} -runs=20000 -max_len=4096 ${F_CORPUS})
+  elseif(NEXA_BUILD_TESTS)
+    add_executable(${name} ${F_SOURCES} ${NEXA_FUZZ_REPLAY_MAIN})
+    target_link_libraries(${name} PRIVATE ${F_LIBRARIES})
+    add_test(NAME ${name}_corpus COMMAND ${name} ${F_CORPUS})
+  endif()
+endfunction()

@@ -11,7 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-arm-linux-gnueabihf
   iproute2 procps psmisc
-  apache2-utils
+  apache2-utils curl
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
 )
 

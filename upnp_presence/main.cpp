@@ -1,11 +1,20 @@
 // upnp_presence: makes the appliance visible to UPnP control points.
 #include <signal.h>
 
+#include <cstdlib>
+
 #include "device.h"
 #include "event_chain.h"
 #include "interface_watch.h"
 #include "options.h"
 #include "timer_list.h"
+
+// The daemon throws nothing of its own; an allocation failure simply ends
+// it. Replacing the runtime's verbose handler keeps its name demangler out of
+// the statically linked binary.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 namespace {
 

@@ -154,7 +154,10 @@ std::optional<SearchRequest> parse_msearch(const HttpMessage& msg) {
     } else if (name_starts_with(field.name, "MAN")) {
       if (field.value.starts_with("\"ssdp:discover\"")) man = true;
     } else if (name_starts_with(field.name, "MX")) {
-      if (auto value = parse_uint_text(field.value)) mx = std::min<uint32_t>(*value, 10);
+      // A value of spaces only is an empty MX, like no value at all.
+      const bool blank = field.value.find_first_not_of(' ') == std::string_view::npos;
+      if (auto value = parse_uint_text(blank ? std::string_view() : field.value))
+        mx = std::min<uint32_t>(*value, 10);
     }
   }
   if (!man || !mx) return std::nullopt;

@@ -42,6 +42,7 @@ TEST(ParseMsearch, MxIsCappedAndZeroOrEmptyMeansAtOnce) {
   EXPECT_EQ(search(start + " 120\r\n\r\n")->delay_bound_s, 10u);
   EXPECT_EQ(search(start + " 0\r\n\r\n")->delay_bound_s, 0u);
   EXPECT_EQ(search(start + "\r\n\r\n")->delay_bound_s, 0u);
+  EXPECT_EQ(search(start + "   \r\n\r\n")->delay_bound_s, 0u);
 }
 
 TEST(ParseMsearch, HeaderNamesMatchByPrefixIgnoringCase) {

@@ -118,22 +118,29 @@ void reopen_send_sockets(DeviceState& device) {
   }
 }
 
-// Both sets: every kind, then every kind again, on each interface. An
-// interface that fails (it may just have gone) is skipped.
-void send_set(DeviceState& device, bool alive) {
-  const sockaddr_in group = group_address();
+// Calls send(fd, address) for each interface whose send socket can be
+// pointed at it; an interface that fails (it may just have gone) is skipped.
+template <class Send>
+void for_each_announcing_interface(const DeviceState& device, Send send) {
   for (size_t i = 0; i < device.interface_addresses.size(); ++i) {
     const uint32_t address = device.interface_addresses[i];
     const int fd = device.ssdp_send_sockets[i].get();
-    if (!select_multicast_interface(fd, address)) continue;
-    bool ok = true;
-    for (int round = 0; round < 2 && ok; ++round)
+    if (select_multicast_interface(fd, address)) send(fd, address);
+  }
+}
+
+// Both sets: every kind, then every kind again, on each interface; a failed
+// send ends that interface's set only.
+void send_set(DeviceState& device, bool alive) {
+  const sockaddr_in group = group_address();
+  for_each_announcing_interface(device, [&](int fd, uint32_t address) {
+    for (int round = 0; round < 2; ++round)
       for (const AdvertKind kind : kAllKinds) {
         const std::string message =
             alive ? format_alive(device, address, kind) : format_byebye(device, kind);
-        if (!(ok = send_to(fd, message, group))) break;
+        if (!send_to(fd, message, group)) return;
       }
-  }
+  });
 }
 
 void schedule_alive_kind(DeviceState& device, AdvertKind kind, uint32_t delay_ms) {
@@ -299,14 +306,11 @@ void send_byebye_set(DeviceState& device) {
 
 void send_alive_kind(DeviceState& device, AdvertKind kind) {
   const sockaddr_in group = group_address();
-  for (size_t i = 0; i < device.interface_addresses.size(); ++i) {
-    const uint32_t address = device.interface_addresses[i];
-    const int fd = device.ssdp_send_sockets[i].get();
-    if (!select_multicast_interface(fd, address)) continue;
+  for_each_announcing_interface(device, [&](int fd, uint32_t address) {
     const std::string message = format_alive(device, address, kind);
     send_to(fd, message, group);
     send_to(fd, message, group);
-  }
+  });
   const int cycle = device.settings.advert_cycle_s;
   const int spread = std::max(cycle / 2 - cycle / 4, 1);
   const int delay_s = cycle / 4 + (std::rand() & 0xffff) % spread;

@@ -43,4 +43,8 @@ void PrivateLan::add_second_link() {
   configure_end(*daemon_, kSecondDaemonInterface, std::string(kSecondDaemonAddress) + "/24");
 }
 
+void PrivateLan::remove_second_link() {
+  daemon_->ip({"link", "del", kSecondDaemonInterface});
+}
+
 }  // namespace presence::integration

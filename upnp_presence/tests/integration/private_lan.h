@@ -35,6 +35,8 @@ class PrivateLan {
 
   // A second veth pair between the two sides, 10.0.0.20/24 and 10.0.0.10/24.
   void add_second_link();
+  // Deletes that pair again, as when a USB adapter is pulled.
+  void remove_second_link();
 
  private:
   // Declared client first so the daemon side, where the links were made, is

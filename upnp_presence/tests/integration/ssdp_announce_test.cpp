@@ -120,5 +120,23 @@ TEST_F(SsdpAnnouncements, SigintWithdrawsTheDeviceAndExitsCleanly) {
   EXPECT_EQ(farewell, byebye_set(udn));
 }
 
+TEST_F(SsdpAnnouncements, InterfaceGoneBeforeTheWatchNoticesDoesNotStopTheWithdrawal) {
+  lan().add_second_link();
+  NotifyListener listener({kClientAddress});
+  PresenceDaemon& presence = start_daemon();
+  // The UDN takes the last interface that joined the group.
+  const std::string udn = udn_proper(8088, kSecondDaemonAddress);
+  ASSERT_EQ(texts(from(listener.collect(32, kStartUpBurst), kDaemonAddress)).size(), 16u);
+
+  // The daemon still holds a send socket for the vanished address; sending
+  // on it fails, and that must cost only that interface.
+  lan().remove_second_link();
+  presence.interrupt();
+  const auto status = presence.wait_for_exit(10s);
+  ASSERT_TRUE(status) << "the daemon did not stop on SIGINT";
+  EXPECT_TRUE(WIFEXITED(*status) && WEXITSTATUS(*status) == 0) << describe_status(*status);
+  EXPECT_EQ(texts(from(listener.collect(8, 2000ms), kDaemonAddress)), byebye_set(udn));
+}
+
 }  // namespace
 }  // namespace presence::integration

@@ -35,7 +35,6 @@ void open_listening_socket(DeviceState& device) {
 void close_connection(ConnectionSlot& slot) {
   if (!slot.busy()) return;
   slot.socket.reset();
-  slot.receiving_body = false;
   timer_remove(slot.device->timers, &slot);
 }
 
@@ -56,7 +55,7 @@ void accept_connection(DeviceState& device, ConnectionSlot& slot, int fd) {
   slot.body.shrink_to_fit();
   slot.request.reset();
   slot.expected_body_length = slot.header_received = slot.body_received = 0;
-  slot.complete = slot.receiving_body = false;
+  slot.complete = false;
   slot.device = &device;
   slot.accepted_at = device.timers.now();
   timer_add(device.timers, &slot, kHeaderLimitMs, [&slot] { close_connection(slot); });
@@ -88,7 +87,6 @@ void complete_request(ConnectionSlot& slot, std::string_view body) {
   timer_remove(slot.device->timers, &slot);
   slot.request->body = body;
   slot.complete = true;
-  slot.receiving_body = false;
   dispatch_request(*slot.request, slot);
 }
 
@@ -134,7 +132,6 @@ void read_header(ConnectionSlot& slot) {
   slot.body.resize(*body_length);
   slot.expected_body_length = *body_length;
   slot.body_received = available;
-  slot.receiving_body = true;
   // The header limit no longer applies; the whole request still has one.
   timer_remove(slot.device->timers, &slot);
   const uint32_t elapsed = slot.device->timers.now() - slot.accepted_at;
@@ -154,7 +151,7 @@ void read_body(ConnectionSlot& slot) {
 }  // namespace
 
 void read_connection(ConnectionSlot& slot) {
-  if (slot.receiving_body)
+  if (slot.receiving_body())
     read_body(slot);
   else
     read_header(slot);

@@ -41,11 +41,11 @@ struct ConnectionSlot {
   size_t body_received = 0;
   UniqueFd socket;  // none while the slot is free
   bool complete = false;
-  bool receiving_body = false;
   uint32_t accepted_at = 0;  // timer clock at accept
   DeviceState* device = nullptr;
 
   bool busy() const { return static_cast<bool>(socket); }
+  bool receiving_body() const { return !body.empty() && !complete; }
 };
 
 using PresentationHandler = std::function<void(ConnectionSlot&, const HttpMessage&)>;

@@ -6,8 +6,6 @@
 
 namespace presence {
 
-inline constexpr std::string_view kDescriptionServer =
-    "WINDOWS, UPnP/1.0, Quorvel ZentraLite UPnP/1.0.1545";
 inline constexpr std::string_view kServer = "POSIX, UPnP/1.0, Orvane Tessel/1.0.1545";
 
 // Text safe inside an XML element: markup characters become entities and

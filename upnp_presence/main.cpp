@@ -13,7 +13,9 @@
 // it. Replacing the runtime's verbose handler keeps its name demangler out of
 // the statically linked binary.
 namespace __gnu_cxx {
-void __verbose_terminate_handler() { std::abort(); }
+void __verbose_terminate_handler() {
+  std::abort();
+}
 }  // namespace __gnu_cxx
 
 namespace {

@@ -14,6 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (presence::name_starts_with(field.name, "content-length"))
       (void)presence::parse_leading_count(field.value);
   if (const auto search = presence::parse_msearch(*msg))
-    (void)presence::kinds_for_search_target(search->target, "uuid:f6edff09-71a4-47df-8088-10.0.0.1");
+    (void)presence::kinds_for_search_target(search->target,
+                                            "uuid:f6edff09-71a4-47df-8088-10.0.0.1");
   return 0;
 }

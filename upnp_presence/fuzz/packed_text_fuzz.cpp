@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The first two bytes choose the expanded length; the rest is the stream.
   const size_t length = data[0] | (data[1] & 0x0f) << 8;
   const std::span<const unsigned char> stream(data + 2, size - 2);
-  if (const auto text = presence::expand_packed_text(stream, length); text && text->size() != length)
+  if (const auto text = presence::expand_packed_text(stream, length);
+      text && text->size() != length)
     std::abort();
   if (size <= 1024) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

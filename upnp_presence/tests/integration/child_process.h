@@ -13,7 +13,6 @@
 
 namespace presence::integration {
 
-
 using std::chrono::milliseconds;
 
 struct SpawnOptions {

@@ -10,7 +10,6 @@
 
 namespace presence::integration {
 
-
 using std::chrono::milliseconds;
 
 struct ReadResult {

@@ -8,7 +8,6 @@
 
 namespace presence::integration {
 
-
 inline constexpr const char* kIpTool = "/usr/sbin/ip";
 
 // Runs ip(8) with the given arguments; throws std::runtime_error with ip's

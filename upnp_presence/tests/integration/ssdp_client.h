@@ -12,7 +12,6 @@
 
 namespace presence::integration {
 
-
 using std::chrono::milliseconds;
 
 struct Datagram {

@@ -9,7 +9,7 @@ packages=(
   libglib2.0-dev gettext
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev
-  g++-arm-linux-gnueabihf
+  g++-arm-linux-gnueabihf libglib2.0-dev:armhf
   iproute2 procps psmisc
   apache2-utils curl
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
@@ -41,5 +41,10 @@ printf '#!/bin/sh\nexit 101\n' >"$policy"
 chmod 755 "$policy"
 
 export DEBIAN_FRONTEND=noninteractive
+# The appliance is 32-bit ARM: the cross-build takes GLib from Debian's armhf
+# packages.
+if ! dpkg --print-foreign-architectures | grep -qx armhf; then
+  dpkg --add-architecture armhf
+fi
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "${missing[@]}"

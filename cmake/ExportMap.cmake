@@ -1,0 +1,17 @@
+# Writes a linker version script that exports exactly the functions a public
+# header marks with NEXALIB_API and keeps everything else local (template
+# instantiations of the C++ runtime would otherwise leak out as weak symbols).
+function(nexa_export_map header output)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
+  file(READ ${header} text)
+  # Declarations start a line; the macro's own #define lines do not.
+  string(REGEX MATCHALL "\nNEXALIB_API[^;(]*\\(" declarations "${text}")
+  set(names "")
+  foreach(declaration IN LISTS declarations)
+    string(REGEX MATCH "([A-Za-z_][A-Za-z_0-9]*)[ \t]*\\($" _ "${declaration}")
+    list(APPEND names ${CMAKE_MATCH_1})
+  endforeach()
+  list(SORT names)
+  list(JOIN names ";\n    " body)
+  file(CONFIGURE OUTPUT ${output} CONTENT "{\n  global:\n    ${body};\n  local: *;\n};\n" @ONLY)
+endfunction()

@@ -1,0 +1,14 @@
+// Base64 with the standard alphabet and "=" padding.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nexa {
+
+std::string base64_encode(std::string_view bytes);
+// Skips every character outside the alphabet (padding and white space
+// included) and writes at most capacity bytes; returns how many.
+size_t base64_decode(std::string_view text, unsigned char* out, size_t capacity);
+
+}  // namespace nexa

@@ -1,0 +1,276 @@
+// The C boundary of the core operations: each exported function converts
+// its arguments, calls the library's C++ code and converts the result.
+#include "nexalib.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "base64.h"
+#include "commands.h"
+#include "directories.h"
+#include "dumps.h"
+#include "odb_access.h"
+#include "string_lists.h"
+#include "text_files.h"
+#include "time_text.h"
+
+using namespace nexa;
+
+namespace {
+
+GString* to_gstring_or_null(bool empty, const std::string& text) {
+  return empty ? nullptr : g_string_new_len(text.data(), static_cast<gssize>(text.size()));
+}
+
+}  // namespace
+
+// ---- Configuration connection and lookup ----------------------------------
+
+OdbHandle* nexalib_connect_daemon_by_socket_file(void) {
+  return connect_cgi();
+}
+OdbHandle* nexalib_connect_daemon(int* oid) {
+  return connect_handler(oid);
+}
+int nexalib_bye_bye_handler_success(OdbHandle* h) {
+  return bye_handler(h, 0, "");
+}
+int nexalib_bye_bye_handler_fail(OdbHandle* h, const char* message) {
+  return bye_handler(h, 1, message);
+}
+int nexalib_bye_bye_socket_file_success(OdbHandle* h) {
+  return bye_cgi(h);
+}
+int nexalib_bye_bye_socket_file_fail(OdbHandle* h) {
+  return bye_cgi(h);
+}
+
+GSList* find_classname_oids(OdbHandle* h, const char* class_name) {
+  return find_class_oids(h, class_name);
+}
+GSList* nexalib_get_class_oids_by_key_and_val(OdbHandle* h, const char* class_name, const char* key,
+                                              const char* value) {
+  return find_oids_with(h, class_name, key, value);
+}
+int nexalib_find_an_oid_by_name(OdbHandle* h, const char* class_name, const char* name) {
+  return static_cast<int>(first_oid(find_oids_with(h, class_name, "name", name)));
+}
+int get_oids_numbers(GSList* oids) {
+  return static_cast<int>(g_slist_length(oids));
+}
+OdbProps* get_data_by_handle_oid(OdbHandle* h, int* oid) {
+  return oid ? get_main_props(h, static_cast<guint32>(*oid)) : nullptr;
+}
+OdbProps* nexalib_get_objectOid_and_compare(OdbHandle* h, int* oid, const char* class_name,
+                                            const char* key, const char* value) {
+  return find_and_compare(h, oid, class_name, key, value);
+}
+OdbProps* nexalib_get_system(OdbHandle* h) {
+  return system_namespace(h, nullptr, "");
+}
+OdbProps* nexalib_get_system_namespace(OdbHandle* h, const char* ns) {
+  return system_namespace(h, nullptr, ns);
+}
+OdbProps* nexalib_get_system_namespace_and_oid(OdbHandle* h, int* oid, const char* ns) {
+  return system_namespace(h, oid, ns);
+}
+OdbProps* nexalib_get_system_and_oid(OdbHandle* h, int* oid) {
+  return system_and_oid(h, oid);
+}
+OdbProps* nexalib_get_network(OdbHandle* h) {
+  return first_network(h);
+}
+OdbProps* nexalib_get_network_and_oid(OdbHandle* h, int* oid, const char* dev_name) {
+  return network_by_device(h, oid, dev_name);
+}
+
+int nexalib_toggle_system_namespace_commit(OdbHandle* h, const char* ns) {
+  return toggle_system_namespace_commit(h, ns);
+}
+int nexalib_props_update(OdbProps* changes, OdbProps* current, const char* key, const char* value) {
+  props_update(changes, current, key, value);
+  return 0;
+}
+unsigned int nexalib_props_new_count(OdbProps* p) {
+  return p && p->new_values ? g_hash_table_size(p->new_values) : 0;
+}
+unsigned int nexalib_props_old_count(OdbProps* p) {
+  return p && p->old_values ? g_hash_table_size(p->old_values) : 0;
+}
+int nexalib_get_bootup_type(OdbHandle* h) {
+  return bootup_type(h);
+}
+int nexalib_toggle_daemon(OdbProps* p, const char* script, int flags) {
+  toggle_daemon(p, script, flags);
+  return 0;
+}
+
+// ---- Lists, hash tables and text files ------------------------------------
+
+void nexalib_g_slist_free_buffer(gpointer data, gpointer) {
+  std::free(data);
+}
+void nexalib_g_slist_free_all(GSList* list) {
+  free_string_list(list);
+}
+gboolean nexalib_g_hash_table_free_buffer(gpointer key, gpointer value, gpointer user_data) {
+  return free_table_entry(key, value, user_data);
+}
+void nexalib_g_hash_table_free_all(GHashTable* table) {
+  free_record_table(table);
+}
+void nexalib_g_slist_free_all_hash(GSList* records) {
+  g_slist_free_full(records,
+                    [](gpointer table) { free_record_table(static_cast<GHashTable*>(table)); });
+}
+
+char* nexalib_safe_strncpy(char* dst, const char* src, size_t n) {
+  if (!dst || n == 0) return dst;
+  dst[n - 1] = '\0';
+  if (src) std::strncpy(dst, src, n - 1);
+  return dst;
+}
+char* nexalib_RemoveCR(char* s) {
+  char* lf = s ? std::strchr(s, '\n') : nullptr;
+  if (lf) *lf = '\0';
+  return lf;
+}
+void convert_array_to_argv_style(char** argv, char* s, const char* delim) {
+  if (argv && s) split_in_place(argv, s, delim ? delim[0] : '\0');
+}
+
+GString* nexalib_list_to_odb_array(GSList* list) {
+  return to_gstring_or_null(list == nullptr, join_odb_array(list_items(list)));
+}
+GSList* nexalib_odb_array_to_list(const char* array) {
+  return array ? to_string_list(split_odb_array(array)) : nullptr;
+}
+GString* nexalib_list_to_group_member_format(GSList* list) {
+  return to_gstring_or_null(list == nullptr, join_group_members(list_items(list)));
+}
+GSList* nexalib_delete_member_from_list(GSList* list, const char* member) {
+  return delete_member(list, member);
+}
+GSList* nexalib_get_list_by_key(GSList* lines, const char* key) {
+  return find_line_with_key(lines, key);
+}
+GSList* nexalib_remove_record_from_list(GSList* lines, const char* pattern) {
+  return remove_records(lines, pattern);
+}
+
+int nexalib_check_duplicate_class_nameval(OdbHandle* h, const char* class_name, const char* value) {
+  return count_named(h, class_name, value) == 1 ? 0 : -1;
+}
+int nexalib_isexist_class_nameval(OdbHandle* h, const char* class_name, const char* value) {
+  return count_named(h, class_name, value) > 0 ? 1 : 0;
+}
+
+int nexalib_output_to_file(GString* text, const char* path, mode_t mode) {
+  if (!text) return 1;
+  return write_text_file(std::string_view(text->str, text->len), path, mode);
+}
+int nexalib_put_a_line_to_txt_file(const char* text, const char* path, mode_t mode) {
+  return text ? write_text_file(text, path, mode) : 1;
+}
+int nexalib_put_list_to_txt_file(GSList* lines, const char* path, mode_t mode) {
+  return write_line_list(lines, path, mode);
+}
+GSList* nexalib_load_txt_file_to_list(const char* path) {
+  return load_line_list(path);
+}
+GSList* nexalib_etc_group_to_list(void) {
+  return load_line_list(kGroupFile);
+}
+int nexalib_put_to_group_file(GSList* lines) {
+  return write_line_list(lines, kGroupFile, 0644);
+}
+
+void nexalib_dump_props_to_file(OdbProps* p) {
+  dump_props_to_file(p);
+}
+void nexalib_dump_list_data_to_file(GSList* list) {
+  dump_list_to_file(list);
+}
+void nexalib_dump_list_int(GSList* oids) {
+  dump_oid_list(oids);
+}
+void nexalib_dump_list_string(GSList* list) {
+  dump_string_list(list);
+}
+void nexalib_dump_hash_table_key_val(gpointer key, gpointer value, gpointer user_data) {
+  dump_table_entry(key, value, user_data);
+}
+void nexalib_dump_list_hash_table(GSList* records) {
+  dump_record_list(records);
+}
+char* nexalib_skip_blank(const char* s) {
+  return const_cast<char*>(s ? skip_blank(s) : s);
+}
+char* nexalib_skip_rblank(char* pos) {
+  if (!pos) return pos;
+  while (*pos == ' ' || *pos == '\t' || *pos == '\0') --pos;
+  return pos;
+}
+
+// ---- Shell commands and small utilities -----------------------------------
+
+int bb_xasprintf(char** out, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int result = vasprintf(out, format, args);
+  va_end(args);
+  return result < 0 ? result : 0;
+}
+int nexalib_system(const char* command, const char* argument) {
+  run_with_argument(command ? command : "", argument ? argument : "");
+  return 0;
+}
+int nexalib_system_2(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  const int status = run_formatted_discarding_output(format, args);
+  va_end(args);
+  return status;
+}
+void nexalib_system_getResult(const char* command, const char* tmp_path, char* result) {
+  if (!result) return;
+  result[0] = '\0';
+  if (!command || !tmp_path) return;
+  const std::string line = run_for_first_line(command, tmp_path);
+  std::memcpy(result, line.c_str(), line.size() + 1);
+}
+
+int isdir(const char* path) {
+  return is_dir(path) ? 1 : 0;
+}
+int nexalib_create_dir(const char* path, mode_t mode) {
+  return create_directories(path, mode);
+}
+
+char* nexalib_get_tick(char* buf) {
+  if (buf) std::snprintf(buf, 12, "%s", tick_text().c_str());
+  return buf;
+}
+char* nexalib_get_localtime(const char* seconds, char* buf) {
+  if (buf) std::snprintf(buf, 20, "%s", local_time_text(seconds).c_str());
+  return buf;
+}
+
+void nexalib_Base64Encode(const char* src, char* dst) {
+  if (!dst) return;
+  const std::string encoded = base64_encode(src ? src : "");
+  std::memcpy(dst, encoded.c_str(), encoded.size() + 1);
+}
+int nexalib_Base64Decode(const char* text, unsigned char* out, int out_size) {
+  if (!text || !out || out_size <= 0) return 0;
+  return static_cast<int>(base64_decode(text, out, static_cast<size_t>(out_size)));
+}
+char* nexalib_get_decoed_password(const char* text, char* dst) {
+  if (!dst || !text) return dst;
+  unsigned char decoded[32] = {};
+  const size_t n = base64_decode(text, decoded, sizeof decoded);
+  for (size_t i = 0; i < n && decoded[i] != 0; ++i) dst[i] = static_cast<char>(decoded[i]);
+  return dst;
+}

@@ -1,0 +1,39 @@
+// String lists, record tables, odb arrays and comma lists.
+#pragma once
+
+#include <glib.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nexa {
+
+// A string list owns malloc'ed strings.
+GSList* to_string_list(const std::vector<std::string>& items);
+std::vector<std::string_view> list_items(GSList* list);
+void free_string_list(GSList* list);
+// Record tables own malloc'ed keys and values.
+gboolean free_table_entry(gpointer key, gpointer value, gpointer unused);
+void free_record_table(GHashTable* table);
+
+// "&a&b&c&" for a, b, c. An element holding "&" cannot be represented (it
+// would read back as two) and is left out.
+std::string join_odb_array(const std::vector<std::string_view>& items);
+// The first character is the leading "&" and is skipped; every later "&"
+// ends an element; text after the last "&" is dropped.
+std::vector<std::string> split_odb_array(std::string_view array);
+// "a,b,c". Elements that would break a group line ("," ":" or a line break)
+// are left out.
+std::string join_group_members(const std::vector<std::string_view>& items);
+
+GSList* delete_member(GSList* list, const char* member);
+GSList* find_line_with_key(GSList* lines, const char* key);
+// Removes every non-empty, non-comment line containing the pattern. An empty
+// pattern would match every line and removes nothing.
+GSList* remove_records(GSList* lines, const char* pattern);
+
+const char* skip_blank(const char* s);
+void split_in_place(char** argv, char* s, char delimiter);
+
+}  // namespace nexa

@@ -1,0 +1,24 @@
+// Times as the pages and logs show them.
+#include "time_text.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace nexa {
+
+std::string tick_text() {
+  return std::to_string(static_cast<int>(std::time(nullptr)));
+}
+
+std::string local_time_text(const char* seconds) {
+  const time_t moment = seconds ? static_cast<time_t>(std::strtoll(seconds, nullptr, 10)) : 0;
+  struct tm local {};
+  if (!localtime_r(&moment, &local)) return "";
+  char text[64];
+  std::snprintf(text, sizeof text, "%d/%d/%d %02d:%02d:%02d", local.tm_mon + 1, local.tm_mday,
+                local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec);
+  return text;
+}
+
+}  // namespace nexa

@@ -1,0 +1,167 @@
+/* libnexa: management operations of the NAS appliance.
+ *
+ * Every exported operation of the library is declared here and nowhere
+ * else. Conventions: 0 means success and a negative value failure unless an
+ * operation says otherwise; a null pointer means failure or "nothing".
+ * Strings the caller frees are allocated with malloc; GString results are
+ * freed with g_string_free(s, TRUE); string lists with
+ * nexalib_g_slist_free_all. Lists and props obtained from the configuration
+ * daemon's client library (odb.h) belong to that library and are never freed
+ * by the caller.
+ */
+/* clang-format off */
+#ifndef NEXALIB_H
+#define NEXALIB_H
+
+#include <glib.h>
+#include <stddef.h>
+#include <sys/types.h>
+
+#include "odb.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#if defined(__GNUC__)
+#define NEXALIB_API __attribute__((visibility("default")))
+#define NEXALIB_PRINTF(f, a) __attribute__((format(printf, f, a)))
+#else
+#define NEXALIB_API
+#define NEXALIB_PRINTF(f, a)
+#endif
+
+/* ---- Configuration connection and lookup ---------------------------- */
+
+/* For CGI programs: connects through "/usr/trellis/odbd.socket". When the
+ * daemon cannot be reached, prints an HTML error page and ends the process
+ * with status 1. */
+NEXALIB_API OdbHandle *nexalib_connect_daemon_by_socket_file(void);
+/* For handlers: connects as a handler and stores the oid it runs for in
+ * *oid; ends the process with status 1 when the daemon gives no oid. */
+NEXALIB_API OdbHandle *nexalib_connect_daemon(int *oid);
+/* The bye-bye operations end the connection, destroy the handle and return
+ * the client library's result; -1 for a null handle. */
+NEXALIB_API int nexalib_bye_bye_handler_success(OdbHandle *h);
+NEXALIB_API int nexalib_bye_bye_handler_fail(OdbHandle *h, const char *message);
+NEXALIB_API int nexalib_bye_bye_socket_file_success(OdbHandle *h);
+NEXALIB_API int nexalib_bye_bye_socket_file_fail(OdbHandle *h);
+
+/* oid lists returned here belong to the client library. */
+NEXALIB_API GSList *find_classname_oids(OdbHandle *h, const char *class_name);
+NEXALIB_API GSList *nexalib_get_class_oids_by_key_and_val(OdbHandle *h, const char *class_name,
+                                                          const char *key, const char *value);
+NEXALIB_API int nexalib_find_an_oid_by_name(OdbHandle *h, const char *class_name,
+                                            const char *name);
+NEXALIB_API int get_oids_numbers(GSList *oids);
+/* Props returned by the lookups below belong to the client library. */
+NEXALIB_API OdbProps *get_data_by_handle_oid(OdbHandle *h, int *oid);
+NEXALIB_API OdbProps *nexalib_get_objectOid_and_compare(OdbHandle *h, int *oid,
+                                                        const char *class_name, const char *key,
+                                                        const char *value);
+NEXALIB_API OdbProps *nexalib_get_system(OdbHandle *h);
+NEXALIB_API OdbProps *nexalib_get_system_namespace(OdbHandle *h, const char *ns);
+NEXALIB_API OdbProps *nexalib_get_system_namespace_and_oid(OdbHandle *h, int *oid, const char *ns);
+NEXALIB_API OdbProps *nexalib_get_system_and_oid(OdbHandle *h, int *oid);
+NEXALIB_API OdbProps *nexalib_get_network(OdbHandle *h);
+NEXALIB_API OdbProps *nexalib_get_network_and_oid(OdbHandle *h, int *oid, const char *dev_name);
+
+NEXALIB_API int nexalib_toggle_system_namespace_commit(OdbHandle *h, const char *ns);
+NEXALIB_API int nexalib_props_update(OdbProps *changes, OdbProps *current, const char *key,
+                                     const char *value);
+NEXALIB_API unsigned int nexalib_props_new_count(OdbProps *p);
+NEXALIB_API unsigned int nexalib_props_old_count(OdbProps *p);
+NEXALIB_API int nexalib_get_bootup_type(OdbHandle *h);
+NEXALIB_API int nexalib_toggle_daemon(OdbProps *p, const char *script, int flags);
+
+/* ---- Lists, hash tables and text files -------------------------------- */
+
+/* Per-node callback for g_slist_foreach: frees one string. */
+NEXALIB_API void nexalib_g_slist_free_buffer(gpointer data, gpointer user_data);
+NEXALIB_API void nexalib_g_slist_free_all(GSList *list);
+/* For g_hash_table_foreach_remove: frees key and value, returns TRUE. */
+NEXALIB_API gboolean nexalib_g_hash_table_free_buffer(gpointer key, gpointer value,
+                                                      gpointer user_data);
+NEXALIB_API void nexalib_g_hash_table_free_all(GHashTable *table);
+NEXALIB_API void nexalib_g_slist_free_all_hash(GSList *records);
+
+/* Copies at most n-1 characters and always terminates dst[n-1]. */
+NEXALIB_API char *nexalib_safe_strncpy(char *dst, const char *src, size_t n);
+/* Cuts s at its first line feed; returns where, or NULL. */
+NEXALIB_API char *nexalib_RemoveCR(char *s);
+/* Splits s in place at the first character of delim; argv must have room
+ * for one pointer per piece. */
+NEXALIB_API void convert_array_to_argv_style(char **argv, char *s, const char *delim);
+
+/* "&a&b&c&" for a, b, c; NULL for an empty list. Free with g_string_free. */
+NEXALIB_API GString *nexalib_list_to_odb_array(GSList *list);
+NEXALIB_API GSList *nexalib_odb_array_to_list(const char *array);
+/* "a,b,c"; NULL for an empty list. Free with g_string_free. */
+NEXALIB_API GString *nexalib_list_to_group_member_format(GSList *list);
+NEXALIB_API GSList *nexalib_delete_member_from_list(GSList *list, const char *member);
+NEXALIB_API GSList *nexalib_get_list_by_key(GSList *lines, const char *key);
+NEXALIB_API GSList *nexalib_remove_record_from_list(GSList *lines, const char *pattern);
+
+NEXALIB_API int nexalib_check_duplicate_class_nameval(OdbHandle *h, const char *class_name,
+                                                      const char *value);
+NEXALIB_API int nexalib_isexist_class_nameval(OdbHandle *h, const char *class_name,
+                                              const char *value);
+
+/* Whole-file writers: the file is replaced atomically and gets the mode;
+ * 0 on success, 1 when it cannot be written. */
+NEXALIB_API int nexalib_output_to_file(GString *text, const char *path, mode_t mode);
+NEXALIB_API int nexalib_put_a_line_to_txt_file(const char *text, const char *path, mode_t mode);
+NEXALIB_API int nexalib_put_list_to_txt_file(GSList *lines, const char *path, mode_t mode);
+/* A line list (lines keep their line feeds; longer than 1023 characters are
+ * split); NULL when the file cannot be read. */
+NEXALIB_API GSList *nexalib_load_txt_file_to_list(const char *path);
+NEXALIB_API GSList *nexalib_etc_group_to_list(void);
+NEXALIB_API int nexalib_put_to_group_file(GSList *lines);
+
+NEXALIB_API void nexalib_dump_props_to_file(OdbProps *p);
+NEXALIB_API void nexalib_dump_list_data_to_file(GSList *list);
+NEXALIB_API void nexalib_dump_list_int(GSList *oids);
+NEXALIB_API void nexalib_dump_list_string(GSList *list);
+NEXALIB_API void nexalib_dump_hash_table_key_val(gpointer key, gpointer value, gpointer user_data);
+NEXALIB_API void nexalib_dump_list_hash_table(GSList *records);
+NEXALIB_API char *nexalib_skip_blank(const char *s);
+/* Moves back from pos over blanks, tabs and terminators; a character other
+ * than those must exist before pos. */
+NEXALIB_API char *nexalib_skip_rblank(char *pos);
+
+/* ---- Shell commands and small utilities ------------------------------- */
+
+/* *out receives a malloc'ed text; 0, or the negative vasprintf result. */
+NEXALIB_API int bb_xasprintf(char **out, const char *format, ...) NEXALIB_PRINTF(2, 3);
+/* Runs "command argument >/dev/null 2>&1"; returns 0. */
+NEXALIB_API int nexalib_system(const char *command, const char *argument);
+/* Runs the formatted command (cut to 1006 characters) with its output
+ * discarded; returns the status as system(3) gives it. */
+NEXALIB_API int nexalib_system_2(const char *format, ...) NEXALIB_PRINTF(1, 2);
+/* Runs "command > tmp_path" and puts the file's first line (at most 99
+ * characters, line feed removed) into result, which holds 100 bytes. */
+NEXALIB_API void nexalib_system_getResult(const char *command, const char *tmp_path, char *result);
+
+NEXALIB_API int isdir(const char *path);
+/* Makes the missing directories of path with mode; 0, -1 (a directory was
+ * not made) or -2 (a mode was not set). */
+NEXALIB_API int nexalib_create_dir(const char *path, mode_t mode);
+
+/* buf holds at least 12 bytes. */
+NEXALIB_API char *nexalib_get_tick(char *buf);
+/* "month/day/year hh:mm:ss" in local time; buf holds at least 20 bytes. */
+NEXALIB_API char *nexalib_get_localtime(const char *seconds, char *buf);
+
+/* dst holds 4 characters per started group of 3 source bytes, plus 1. */
+NEXALIB_API void nexalib_Base64Encode(const char *src, char *dst);
+/* Skips characters outside the alphabet; returns the bytes written. */
+NEXALIB_API int nexalib_Base64Decode(const char *text, unsigned char *out, int out_size);
+/* dst: zeroed, at least 33 bytes; gets the decoded bytes up to the first
+ * zero byte (at most 32), without a terminator of its own. */
+NEXALIB_API char *nexalib_get_decoed_password(const char *text, char *dst);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* NEXALIB_H */

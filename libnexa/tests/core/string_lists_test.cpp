@@ -1,0 +1,154 @@
+// String lists, odb arrays, comma lists and line lists in memory.
+#include <cstring>
+
+#include "library_test.h"
+#include "nexalib.h"
+
+namespace nexa {
+namespace {
+
+GSList* list_of(std::initializer_list<const char*> items) {
+  GSList* list = nullptr;
+  for (const char* item : items) list = g_slist_append(list, strdup(item));
+  return list;
+}
+
+std::vector<std::string> items_of(GSList* list) {
+  std::vector<std::string> items;
+  for (GSList* node = list; node; node = node->next)
+    items.emplace_back(static_cast<char*>(node->data));
+  return items;
+}
+
+std::string take(GString* s) {
+  if (!s) return "(null)";
+  std::string copy(s->str, s->len);
+  g_string_free(s, TRUE);
+  return copy;
+}
+
+TEST(OdbArrays, ListsAndArraysConvertBothWays) {
+  GSList* abc = list_of({"a", "b", "c"});
+  EXPECT_EQ(take(nexalib_list_to_odb_array(abc)), "&a&b&c&");
+  EXPECT_EQ(take(nexalib_list_to_group_member_format(abc)), "a,b,c");
+  nexalib_g_slist_free_all(abc);
+  EXPECT_EQ(take(nexalib_list_to_odb_array(nullptr)), "(null)");
+  EXPECT_EQ(take(nexalib_list_to_group_member_format(nullptr)), "(null)");
+
+  GSList* back = nexalib_odb_array_to_list("&a&b&c&");
+  EXPECT_EQ(items_of(back), (std::vector<std::string>{"a", "b", "c"}));
+  nexalib_g_slist_free_all(back);
+}
+
+TEST(OdbArrays, EdgesOfTheArrayForm) {
+  EXPECT_EQ(nexalib_odb_array_to_list(nullptr), nullptr);
+  EXPECT_EQ(nexalib_odb_array_to_list(""), nullptr);
+  EXPECT_EQ(nexalib_odb_array_to_list("&"), nullptr) << "no element";
+  GSList* one_empty = nexalib_odb_array_to_list("&&");
+  EXPECT_EQ(items_of(one_empty), std::vector<std::string>{""});
+  nexalib_g_slist_free_all(one_empty);
+  GSList* unclosed = nexalib_odb_array_to_list("&a&b");
+  EXPECT_EQ(items_of(unclosed), std::vector<std::string>{"a"}) << "the unclosed element is lost";
+  nexalib_g_slist_free_all(unclosed);
+}
+
+TEST(OdbArrays, ElementsTheFormCannotCarryAreLeftOut) {
+  GSList* list = list_of({"ann", "x&admin", "bob"});
+  EXPECT_EQ(take(nexalib_list_to_odb_array(list)), "&ann&bob&");
+  nexalib_g_slist_free_all(list);
+  list = list_of({"ann", "evil,root", "a:b", "new\nline", "bob"});
+  EXPECT_EQ(take(nexalib_list_to_group_member_format(list)), "ann,bob");
+  nexalib_g_slist_free_all(list);
+}
+
+TEST(StringLists, DeleteMemberRemovesTheFirstExactMatch) {
+  GSList* list = list_of({"ann", "bob", "ann"});
+  list = nexalib_delete_member_from_list(list, "ann");
+  EXPECT_EQ(items_of(list), (std::vector<std::string>{"bob", "ann"}));
+  GSList* same = nexalib_delete_member_from_list(list, "an");
+  EXPECT_EQ(same, list);
+  EXPECT_EQ(items_of(list), (std::vector<std::string>{"bob", "ann"}));
+  nexalib_g_slist_free_all(list);
+}
+
+TEST(LineLists, FindByKeySkipsLeadingBlanks) {
+  GSList* lines = list_of({"# users\n", " \tusers:x:100:\n", "staff:x:50:ann\n"});
+  GSList* found = nexalib_get_list_by_key(lines, "users:");
+  ASSERT_NE(found, nullptr);
+  EXPECT_STREQ(static_cast<char*>(found->data), " \tusers:x:100:\n");
+  EXPECT_EQ(nexalib_get_list_by_key(lines, "nobody:"), nullptr);
+  nexalib_g_slist_free_all(lines);
+}
+
+TEST(LineLists, RemoveRecordKeepsCommentsAndEmptyLines) {
+  GSList* lines = list_of({"# ann's group\n", "ann:x:1:\n", "", "staff:x:50:ann\n", "bob:x:2:\n"});
+  lines = nexalib_remove_record_from_list(lines, "ann");
+  EXPECT_EQ(items_of(lines), (std::vector<std::string>{"# ann's group\n", "", "bob:x:2:\n"}));
+  lines = nexalib_remove_record_from_list(lines, "");
+  EXPECT_EQ(items_of(lines).size(), 3u) << "an empty pattern removes nothing";
+  nexalib_g_slist_free_all(lines);
+}
+
+TEST(Strings, SafeCopyAndCuts) {
+  char small[1] = {'x'};
+  EXPECT_STREQ(nexalib_safe_strncpy(small, "abc", 1), "");
+  char four[4];
+  EXPECT_STREQ(nexalib_safe_strncpy(four, "abcdef", 4), "abc");
+  char guard[2] = {'g', 'g'};
+  nexalib_safe_strncpy(guard + 1, "abc", 0);
+  EXPECT_EQ(guard[0], 'g') << "size 0 writes nothing";
+
+  char line[] = "value\nrest";
+  EXPECT_EQ(nexalib_RemoveCR(line), line + 5);
+  EXPECT_STREQ(line, "value");
+  char plain[] = "value";
+  EXPECT_EQ(nexalib_RemoveCR(plain), nullptr);
+
+  const char* padded = " \t x ";
+  EXPECT_EQ(nexalib_skip_blank(padded), padded + 3);
+  char tail[] = "ab \t";
+  EXPECT_EQ(nexalib_skip_rblank(tail + 4), tail + 1) << "from the terminator back to b";
+}
+
+TEST(Strings, ArgvSplitInPlace) {
+  char text[] = "a,b,,c";
+  char* argv[4] = {};
+  convert_array_to_argv_style(argv, text, ",;");
+  EXPECT_STREQ(argv[0], "a");
+  EXPECT_STREQ(argv[1], "b");
+  EXPECT_STREQ(argv[2], ",c") << "the character after a delimiter is not tested";
+  EXPECT_EQ(argv[3], nullptr);
+
+  char trailing[] = "a,";
+  char* two[3] = {};
+  convert_array_to_argv_style(two, trailing, ",");
+  EXPECT_STREQ(two[0], "a");
+  EXPECT_STREQ(two[1], "");
+  EXPECT_EQ(two[2], nullptr) << "never reads past the terminator";
+}
+
+TEST(Freeing, TablesAndRecordListsReleaseEverything) {
+  // LeakSanitizer in the test build checks that nothing is left.
+  GHashTable* table = g_hash_table_new(g_str_hash, g_str_equal);
+  g_hash_table_insert(table, strdup("section"), strdup("music"));
+  g_hash_table_insert(table, strdup("path"), strdup("/share/music"));
+  EXPECT_EQ(g_hash_table_foreach_remove(table, nexalib_g_hash_table_free_buffer, nullptr), 2u);
+  g_hash_table_insert(table, strdup("a"), strdup("b"));
+  nexalib_g_hash_table_free_all(table);
+  nexalib_g_hash_table_free_all(nullptr);
+
+  GSList* records = nullptr;
+  for (int i = 0; i < 3; ++i) {
+    GHashTable* record = g_hash_table_new(g_str_hash, g_str_equal);
+    g_hash_table_insert(record, strdup("section"), strdup("s"));
+    records = g_slist_prepend(records, record);
+  }
+  nexalib_g_slist_free_all_hash(records);
+  GSList* strings = list_of({"a", "b"});
+  g_slist_foreach(strings, nexalib_g_slist_free_buffer, nullptr);
+  g_slist_free(strings);
+  nexalib_g_slist_free_all(nullptr);
+}
+
+}  // namespace
+}  // namespace nexa

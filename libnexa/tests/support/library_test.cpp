@@ -1,0 +1,106 @@
+// Test harness for the library.
+#include "library_test.h"
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "odb_standin.h"
+#include "sys.h"
+
+namespace nexa::testing {
+
+int CommandRecorder::run(const std::string& command_line) {
+  lines.push_back(command_line);
+  for (const auto& [prefix, effect] : effects_)
+    if (command_line.starts_with(prefix)) return effect(command_line);
+  return 0;
+}
+
+ChildResult run_in_child(const std::function<void()>& body) {
+  int fds[2];
+  if (pipe(fds) != 0) return {};
+  std::fflush(stdout);
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], STDOUT_FILENO);
+    close(fds[0]);
+    close(fds[1]);
+    body();
+    std::fflush(stdout);
+    _exit(0);
+  }
+  close(fds[1]);
+  ChildResult result;
+  char buf[4096];
+  ssize_t n;
+  while ((n = read(fds[0], buf, sizeof buf)) > 0) result.out.append(buf, static_cast<size_t>(n));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  if (WIFEXITED(status)) result.exit_status = WEXITSTATUS(status);
+  return result;
+}
+
+LibraryTest::LibraryTest() {
+  std::string templ = (std::filesystem::temp_directory_path() / "nexa-root-XXXXXX").string();
+  root = mkdtemp(templ.data()) ? templ : "";
+  if (root.empty()) ADD_FAILURE() << "cannot make a temporary root";
+  setenv("NEXALIB_ROOT", root.c_str(), 1);
+  sys::set_command_runner([this](const std::string& line) { return commands.run(line); });
+  odb_standin_reset();
+}
+
+LibraryTest::~LibraryTest() {
+  sys::set_command_runner({});
+  unsetenv("NEXALIB_ROOT");
+  odb_standin_reset();
+  std::error_code ignored;
+  if (!root.empty()) std::filesystem::remove_all(root, ignored);
+}
+
+std::string LibraryTest::path(std::string_view logical) const {
+  return root + (logical.starts_with('/') ? "" : "/") + std::string(logical);
+}
+
+void LibraryTest::write_file(std::string_view logical, std::string_view content,
+                             mode_t mode) const {
+  const std::filesystem::path real = path(logical);
+  std::filesystem::create_directories(real.parent_path());
+  std::ofstream(real, std::ios::binary) << content;
+  chmod(real.c_str(), mode);
+}
+
+std::string LibraryTest::read_file(std::string_view logical) const {
+  std::ifstream in(path(logical), std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+bool LibraryTest::exists(std::string_view logical) const {
+  return std::filesystem::exists(path(logical));
+}
+
+mode_t LibraryTest::mode_of(std::string_view logical) const {
+  struct stat st {};
+  if (stat(path(logical).c_str(), &st) != 0) return 0;
+  return st.st_mode & 07777;
+}
+
+std::vector<std::string> LibraryTest::list_dir(std::string_view logical) const {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(path(logical)))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace nexa::testing

@@ -1,0 +1,61 @@
+// Test harness for the library: a private root for every path it touches, a
+// recording command runner, a fresh configuration stand-in, and child
+// processes for operations that print or end the process.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/types.h>
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace nexa::testing {
+
+// Records every command line the library runs and plays the programs:
+// the first effect whose prefix matches a command line runs and gives its
+// status; other commands succeed with status 0 and do nothing.
+class CommandRecorder {
+ public:
+  using Effect = std::function<int(const std::string& command_line)>;
+  void on(std::string prefix, Effect effect) {
+    effects_.emplace_back(std::move(prefix), std::move(effect));
+  }
+  int run(const std::string& command_line);
+
+  std::vector<std::string> lines;
+
+ private:
+  std::vector<std::pair<std::string, Effect>> effects_;
+};
+
+struct ChildResult {
+  int exit_status = -1;  // -1 when the child did not exit normally
+  std::string out;       // what it wrote to standard output
+};
+
+// Runs body in a forked child with standard output captured; the child exits
+// with status 0 when body returns.
+ChildResult run_in_child(const std::function<void()>& body);
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  LibraryTest();
+  ~LibraryTest() override;
+
+  // The real location of a path the library sees as `logical`.
+  std::string path(std::string_view logical) const;
+  void write_file(std::string_view logical, std::string_view content, mode_t mode = 0644) const;
+  std::string read_file(std::string_view logical) const;
+  bool exists(std::string_view logical) const;
+  mode_t mode_of(std::string_view logical) const;
+  // Names in a directory of the root (to spot stray temporary files).
+  std::vector<std::string> list_dir(std::string_view logical) const;
+
+  std::string root;
+  CommandRecorder commands;
+};
+
+}  // namespace nexa::testing

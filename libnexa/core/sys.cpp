@@ -1,6 +1,7 @@
 // The one layer between the library and the operating system.
 #include "sys.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -67,6 +68,28 @@ FilePtr open_file(std::string_view path, const char* mode) {
 bool is_directory(std::string_view path) {
   struct stat st {};
   return ::stat(map_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool is_regular_file(std::string_view path) {
+  struct stat st {};
+  return ::stat(map_path(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool exists(std::string_view path) {
+  struct stat st {};
+  return ::lstat(map_path(path).c_str(), &st) == 0;
+}
+
+std::vector<std::string> list_directory(std::string_view path) {
+  std::vector<std::string> names;
+  DIR* dir = ::opendir(map_path(path).c_str());
+  if (!dir) return names;
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  ::closedir(dir);
+  return names;
 }
 
 int make_directory(std::string_view path, mode_t mode) {

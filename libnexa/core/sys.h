@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nexa::sys {
 
@@ -26,6 +27,10 @@ using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 FilePtr open_file(std::string_view path, const char* mode);
 bool is_directory(std::string_view path);
+bool is_regular_file(std::string_view path);
+bool exists(std::string_view path);
+// Names in a directory (without "." and ".."); empty when unreadable.
+std::vector<std::string> list_directory(std::string_view path);
 // mkdir(2) and chmod(2) on the mapped path: 0 or -1 with errno.
 int make_directory(std::string_view path, mode_t mode);
 int change_mode(std::string_view path, mode_t mode);

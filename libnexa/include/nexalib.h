@@ -160,6 +160,142 @@ NEXALIB_API int nexalib_Base64Decode(const char *text, unsigned char *out, int o
  * zero byte (at most 32), without a terminator of its own. */
 NEXALIB_API char *nexalib_get_decoed_password(const char *text, char *dst);
 
+/* ---- CGI request input ------------------------------------------------- */
+
+/* Form tables map field names to values (both malloc'ed, owned by the
+ * table; free with nexalib_g_hash_table_free_all). Fields with an empty
+ * value, and pairs without "=", are left out. */
+/* POST body of CONTENT_LENGTH bytes from standard input; NULL when
+ * CONTENT_LENGTH is absent, not a number or below 1. Ends the process with
+ * status 1 when the body is shorter than announced. */
+NEXALIB_API GHashTable *nexalib_get_post_data(void);
+/* QUERY_STRING ("+" becomes a blank, "%" escapes are kept); an empty table
+ * when there is none. */
+NEXALIB_API GHashTable *nexalib_get_get_data(void);
+
+NEXALIB_API char nexalib_ui_x2c(const char *what);
+/* Decodes "%" and two hexadecimal digits in place; anything else is kept. */
+NEXALIB_API void nexalib_ui_unescape_url(char *url);
+NEXALIB_API char *lower_case(char *s);
+/* A malloc'ed copy, or NULL. */
+NEXALIB_API char *newstr(const char *s);
+/* Reads standard input up to n characters or a line feed (kept, no
+ * terminator added); 0 at the end of input, n when n characters were read,
+ * otherwise the characters read plus one. */
+NEXALIB_API int nexalib_getline(char *buf, int n);
+NEXALIB_API void nexalib_ui_reverse(char *s);
+/* buf holds at least 12 bytes. */
+NEXALIB_API void nexalib_ui_itoa(int n, char *buf);
+/* A malloc'ed copy with every from[0] replaced by to[0]; NULL for a NULL
+ * string or one of at most two characters. */
+NEXALIB_API char *nexalib_ui_string_replace(const char *s, const char *from, const char *to);
+
+/* String lists (free with nexalib_g_slist_free_all). */
+NEXALIB_API GSList *nexalib_ui_string_to_list(const char *text);
+NEXALIB_API GSList *nexalib_ui_string_to_list_for_share(const char *array, const char *suffix,
+                                                        const char *prefix);
+NEXALIB_API GSList *nexalib_ui_get_name_from_oids(OdbHandle *h, GSList *oids, const char *prefix);
+/* A new oid list (free with g_slist_free). */
+NEXALIB_API GSList *nexalib_ui_remove_entries_from_oids(OdbHandle *h, GSList *names, GSList *oids,
+                                                        const char *class_name);
+
+/* ---- HTML template patching and file sending ---------------------------- */
+
+/* A patch buffer: one 65536-byte block holding, after this header, the
+ * loop-count text (from byte 32 to 1536) and the variable text (from byte
+ * 1536), each made of "key=value\n" lines. */
+typedef struct PatchMem {
+  char *loop_start;
+  char *loop_end;
+  char *var_start;
+  char *var_end;
+} PatchMem;
+
+/* An area of a page: kind 1 (variable, printed once) or 2 (loop, printed for
+ * indexes 0 to loop_count). */
+typedef struct TagArea {
+  int kind;
+  int loop_count;
+  char *body_start;
+  char *body_end;
+  int body_length;
+} TagArea;
+
+typedef struct TagValue {
+  char *pos;
+  int length;
+} TagValue;
+
+/* NULL when memory is lacking. The buffer lives until the program ends. */
+NEXALIB_API PatchMem *AllocatePatchMem(void);
+NEXALIB_API void FreePatchMem(PatchMem *p);
+/* Writes "key=value\n" at pos (the caller provides the room); returns the
+ * position after it. */
+NEXALIB_API char *PatchStrCpy(char *pos, const char *key, const char *value);
+/* The value of the line keyed exactly key, or NULL. */
+NEXALIB_API char *PatchStrstr(const char *text, const char *key);
+/* Appends the value keyed name + "_0". An append that does not fit is
+ * refused and reported to the system log. */
+NEXALIB_API void AppendPatchMem(PatchMem *p, const char *label, const char *name, const char *value);
+/* Sets the loop count of loop to index (0 to 9999) and appends the value
+ * keyed name + "_" + index. */
+NEXALIB_API void AppendLoopDataToPatchMem(PatchMem *p, const char *loop, const char *name,
+                                          const char *value, int index);
+/* Finds the next area in text (terminating its body in place); *length gets
+ * the number of characters to print before it. NULL when there is none more
+ * (or it cannot be used); *length then tells what is left to print. */
+NEXALIB_API char *FindAndMarkTagArea(char *text, int *length, TagArea *area, PatchMem *p);
+/* Finds the next variable of an area body and its value for the pass index;
+ * *length gets the characters to print before it. NULL when there is none
+ * (or no value); *length then covers the rest of the body. */
+NEXALIB_API char *FindOutVariableValue(char *pos, int *length, TagArea *area, TagValue *value,
+                                       PatchMem *p, int index);
+/* Writes a CGI response: an HTML page with its areas filled in, or any
+ * other file unchanged as an image. Nothing when the file cannot be read. */
+NEXALIB_API void HttpSendFile(const char *path, PatchMem *p);
+
+/* ---- Locale selection and message catalogs ------------------------------ */
+
+/* Room that nexalib_get_dir_locale needs in its destination. */
+#define NEXALIB_LOCALE_LIST_SIZE 512
+
+/* buf holds 8 bytes; gets the language of HTTP_ACCEPT_LANGUAGE that is
+ * installed under /usr/share/locale, or "en". */
+NEXALIB_API char *nexalib_get_localePreferenceBrowser(char *buf);
+/* The request's language; valid until the program ends, never freed. */
+NEXALIB_API char *nexalib_get_localePreference(OdbHandle *h);
+NEXALIB_API char *nexalib_get_wizard_localePreference(OdbHandle *h);
+/* dest holds NEXALIB_LOCALE_LIST_SIZE bytes; gets "&code&code&" of the
+ * installed languages; nonzero when there is at least one. */
+NEXALIB_API int nexalib_get_dir_locale(char *dest);
+/* The translation of msgid in the language (or msgid itself); owned by
+ * gettext. Sets LANG to the language for the rest of the process. */
+NEXALIB_API char *nexalib_ui_gettext(const char *lang, const char *domain, const char *msgid);
+/* Translates a message id or a "[[base-odb<ns>.<id>]]" reference of the
+ * configuration daemon (cut in place at "]"). */
+NEXALIB_API char *i18n_odbd_err_msg(const char *lang, char *text);
+NEXALIB_API void show_system_error_message(const char *lang, PatchMem *p);
+NEXALIB_API void set_charset(const char *lang, PatchMem *p);
+NEXALIB_API char *nexalib_bindtextdomain(const char *domain, const char *dir);
+NEXALIB_API char *nexalib_dcgettext(const char *domain, const char *msgid, int category);
+NEXALIB_API char *nexalib_dgettext(const char *domain, const char *msgid);
+NEXALIB_API char *nexalib_gettext(const char *msgid);
+NEXALIB_API char *nexalib_textdomain(const char *domain);
+
+/* ---- Page redirection and error pages ------------------------------------ */
+
+/* The pages write their text arguments as given; callers escape quotes. */
+NEXALIB_API void nexalib_ui_gotoURL(const char *action, int delay);
+NEXALIB_API void nexalib_ui_gotoNewIP(const char *host, const char *message, int delay);
+NEXALIB_API void nexalib_ui_gotoTopURL(const char *path, int delay);
+/* A malloc'ed copy of the record's message, or NULL. */
+NEXALIB_API char *nexalib_ui_odb_error_parse(OdbError *error);
+/* A malloc'ed copy of the last record's message, or NULL. */
+NEXALIB_API char *nexalib_ui_show_odb_last_errors(GSList *errors);
+NEXALIB_API int nexalib_is_file_exist(const char *path);
+NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);
+NEXALIB_API void nexalib_mini_mode_set(void);
+
 #ifdef __cplusplus
 }
 #endif

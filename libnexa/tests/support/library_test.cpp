@@ -24,20 +24,28 @@ int CommandRecorder::run(const std::string& command_line) {
   return 0;
 }
 
-ChildResult run_in_child(const std::function<void()>& body) {
-  int fds[2];
+ChildResult run_in_child(const std::function<void()>& body, std::string_view input) {
+  int fds[2], in[2];
   if (pipe(fds) != 0) return {};
+  if (pipe(in) != 0) return {};
   std::fflush(stdout);
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(fds[1], STDOUT_FILENO);
+    dup2(in[0], STDIN_FILENO);
     close(fds[0]);
     close(fds[1]);
+    close(in[0]);
+    close(in[1]);
     body();
     std::fflush(stdout);
     _exit(0);
   }
   close(fds[1]);
+  close(in[0]);
+  // Small inputs fit in the pipe, so writing before reading cannot block.
+  if (!input.empty()) (void)!write(in[1], input.data(), input.size());
+  close(in[1]);
   ChildResult result;
   char buf[4096];
   ssize_t n;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <cstring>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -36,9 +37,9 @@ struct ChildResult {
   std::string out;       // what it wrote to standard output
 };
 
-// Runs body in a forked child with standard output captured; the child exits
-// with status 0 when body returns.
-ChildResult run_in_child(const std::function<void()>& body);
+// Runs body in a forked child with standard output captured and input as
+// its standard input; the child exits with status 0 when body returns.
+ChildResult run_in_child(const std::function<void()>& body, std::string_view input = {});
 
 class LibraryTest : public ::testing::Test {
  protected:

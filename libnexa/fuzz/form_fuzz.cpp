@@ -1,0 +1,16 @@
+// Fuzz target: CGI form bodies and queries as browsers (or anyone) send them.
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "cgi_input.h"
+#include "string_lists.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string_view body(reinterpret_cast<const char*>(data), size);
+  for (const bool decode : {true, false})
+    nexa::free_record_table(nexa::to_form_table(nexa::parse_form(body, decode)));
+  std::string text(body);
+  nexa::unescape_url(text.data());
+  return 0;
+}

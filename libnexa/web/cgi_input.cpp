@@ -1,0 +1,99 @@
+// CGI form input and the small string operations of the pages.
+#include "cgi_input.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace nexa {
+
+namespace {
+
+bool is_hex(char c) {
+  return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+}  // namespace
+
+char hex_pair_value(const char* two) {
+  auto digit = [](char c) {
+    // Above 64 is a letter of either case; anything else a decimal digit.
+    return c > 64 ? ((c & 0xdf) - 'A') + 10 : c - '0';
+  };
+  return static_cast<char>(digit(two[0]) * 16 + digit(two[1]));
+}
+
+void unescape_url(char* text) {
+  char* out = text;
+  for (char* in = text; *in; ++in, ++out) {
+    if (in[0] == '%' && is_hex(in[1]) && is_hex(in[2])) {
+      *out = hex_pair_value(in + 1);
+      in += 2;
+    } else {
+      *out = *in;
+    }
+  }
+  *out = '\0';
+}
+
+FormFields parse_form(std::string_view body, bool decode) {
+  FormFields fields;
+  size_t start = 0;
+  while (start <= body.size()) {
+    size_t end = body.find('&', start);
+    if (end == std::string_view::npos) end = body.size();
+    const std::string_view pair = body.substr(start, end - start);
+    const size_t eq = pair.find('=');
+    if (eq != std::string_view::npos) {
+      std::string value(pair.substr(eq + 1));
+      for (char& c : value)
+        if (c == '+') c = ' ';
+      if (decode) {
+        unescape_url(value.data());
+        value.resize(std::strlen(value.c_str()));
+      }
+      if (!value.empty()) fields.emplace_back(std::string(pair.substr(0, eq)), std::move(value));
+    }
+    start = end + 1;
+  }
+  return fields;
+}
+
+GHashTable* to_form_table(const FormFields& fields) {
+  GHashTable* table = g_hash_table_new(g_str_hash, g_str_equal);
+  for (const auto& [key, value] : fields) {
+    gpointer old_key = nullptr, old_value = nullptr;
+    if (g_hash_table_lookup_extended(table, key.c_str(), &old_key, &old_value)) {
+      g_hash_table_remove(table, key.c_str());
+      std::free(old_key);
+      std::free(old_value);
+    }
+    g_hash_table_insert(table, strdup(key.c_str()), strdup(value.c_str()));
+  }
+  return table;
+}
+
+std::optional<size_t> content_length() {
+  const char* text = std::getenv("CONTENT_LENGTH");
+  if (!text || !*text) return std::nullopt;
+  char* end = nullptr;
+  errno = 0;
+  const long long value = std::strtoll(text, &end, 10);
+  if (errno != 0 || end == text || *end != '\0' || value < 1) return std::nullopt;
+  return static_cast<size_t>(value);
+}
+
+std::vector<std::string> split_space_list(std::string_view text) {
+  std::vector<std::string> items;
+  if (text.empty()) return items;
+  size_t start = 1;
+  for (size_t blank = text.find(' ', start); blank != std::string_view::npos;
+       blank = text.find(' ', start)) {
+    items.emplace_back(text.substr(start, blank - start));
+    start = blank + 1;
+  }
+  return items;
+}
+
+}  // namespace nexa

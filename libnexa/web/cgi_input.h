@@ -1,0 +1,36 @@
+// CGI form input and the small string operations of the pages.
+#pragma once
+
+#include <glib.h>
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace nexa {
+
+using FormFields = std::vector<std::pair<std::string, std::string>>;
+
+// Splits "k=v&k=v" into pairs; "+" in values becomes a blank and, with
+// decode, "%" escapes are decoded. Pairs without "=" or with an empty value
+// are left out; later keys replace earlier ones when put into a table.
+FormFields parse_form(std::string_view body, bool decode);
+// A form table as the pages use it: malloc'ed keys and values.
+GHashTable* to_form_table(const FormFields& fields);
+
+// CONTENT_LENGTH as a byte count; nullopt when absent, not a number or
+// below 1.
+std::optional<size_t> content_length();
+
+char hex_pair_value(const char* two);
+// Decodes "%" and two hexadecimal digits; an escape cut short or with other
+// characters stays as it is.
+void unescape_url(char* text);
+
+// " a b " -> a, b: the first character is skipped, each later blank ends an
+// element, text after the last blank is dropped.
+std::vector<std::string> split_space_list(std::string_view text);
+
+}  // namespace nexa

@@ -1,0 +1,113 @@
+// Pages that send the browser on, the daemon's last error and the
+// navigation files of the web interface.
+#include "pages.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "odb_access.h"
+#include "sys.h"
+
+namespace nexa {
+
+namespace {
+
+const char* text(const char* s) {
+  return s ? s : "";
+}
+
+void page_head() {
+  std::printf("Content-type:text/html\n\n");
+  std::printf("<HTML>\n");
+  std::printf("<HEAD>\n");
+  std::printf("<META HTTP-EQUIV=\"expires\" CONTENT=\"-1\">\n");
+  std::printf("<META HTTP-EQUIV=\"Pragma\" CONTENT=\"no-cache\">\n");
+  std::printf("</HEAD>\n");
+  std::printf("<BODY>\n");
+}
+
+constexpr const char* kMinimalModeRemoves[] = {
+    "/usr/webroot/nav/user_group.xml",
+    "/usr/webroot/nav/file_print.xml",
+    "/usr/webroot/nav/personal.xml",
+    "/usr/webroot/nav/quick_setup.xml",
+    "/usr/webroot/nav/log_samba/log_samba.xml",
+    "/usr/webroot/nav/log_ftp/log_ftp.xml",
+    "/usr/webroot/nav/diskUsage/diskUsage.xml",
+    "/usr/webroot/nav/errorAlert/errorAlert.xml",
+    "/usr/webroot/nav/bt2/bt2.xml",
+    "/usr/webroot/nav/tovrel/tovrel.xml",
+};
+
+}  // namespace
+
+void page_goto_url(const char* action, int delay) {
+  page_head();
+  std::printf(
+      "<FORM NAME=\"form\" METHOD=\"POST\" ACTION=\"%s\" ENCTYPE=\"multipart/form-data\" >\n",
+      text(action));
+  std::printf("<INPUT TYPE=\"HIDDEN\" NAME=\"\" VALUE=\"\" >\n");
+  std::printf("<script language=\"JavaScript\">\n");
+  std::printf("function gotoUrl()\n");
+  std::printf("{\n");
+  std::printf("\tdocument.form.submit();\n");
+  std::printf("}\n");
+  std::printf("setTimeout('gotoUrl()', %d);\n", delay);
+  std::printf("</script>\n");
+  std::printf("</FORM>\n");
+  std::printf("</BODY>\n");
+  std::printf("</HTML>\n");
+}
+
+void page_goto_new_ip(const char* host, const char* message, int delay) {
+  page_head();
+  std::printf("<script language=\"JavaScript\">\n");
+  std::printf("function gotoUrl()\n");
+  std::printf("{\n");
+  std::printf("top.location = \"http://%s\";\n", text(host));
+  std::printf("}\n");
+  std::printf("alert('%s');\n", text(message));
+  std::printf("setTimeout('gotoUrl()', %d);\n", delay);
+  std::printf("</script>\n");
+  std::printf("</FORM>\n");
+  std::printf("</BODY>\n");
+  std::printf("</HTML>\n");
+}
+
+void page_goto_top_url(const char* path, int delay) {
+  page_head();
+  std::printf("<INPUT TYPE=\"HIDDEN\" NAME=\"\" VALUE=\"\" >\n");
+  std::printf("<script language=\"JavaScript\">\n");
+  std::printf("function gotoUrl()\n");
+  std::printf("{\n");
+  std::printf("        top.location=\"http://\"+document.location.hostname+\"%s\";\n", text(path));
+  std::printf("}\n");
+  std::printf("setTimeout('gotoUrl()', %d);\n", delay);
+  std::printf("</script>\n");
+  std::printf("</BODY>\n");
+  std::printf("</HTML>\n");
+}
+
+char* error_message(const OdbError* error) {
+  return error && error->message ? strdup(error->message) : nullptr;
+}
+
+char* last_error_message(GSList* errors) {
+  GSList* last = g_slist_last(errors);
+  return last ? error_message(static_cast<const OdbError*>(last->data)) : nullptr;
+}
+
+void remove_wizard_nav(OdbHandle* h) {
+  const guint32 system = first_oid(find_class_oids(h, "System"));
+  auto has_namespace = [&](const char* ns) {
+    return system != 0 && odb_get_cmnd(h, system, ns) != nullptr;
+  };
+  if (!has_namespace("GroupDefaults")) sys::remove_file("/usr/webroot/nav/wizard/addGroup.xml");
+  if (!has_namespace("FolderShare")) sys::remove_file("/usr/webroot/nav/wizard/addShare.xml");
+}
+
+void set_minimal_mode() {
+  for (const char* path : kMinimalModeRemoves) sys::remove_file(path);
+}
+
+}  // namespace nexa

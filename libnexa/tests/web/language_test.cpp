@@ -143,5 +143,18 @@ TEST_F(LanguageTest, ErrorMessageAndCharsetGoIntoThePatch) {
             "charset_0=ISO-8859-1\ncharsetid_0=\nerr_msg_0=\n");
 }
 
+TEST(Charsets, EveryLanguageOfTheTable) {
+  const std::vector<std::tuple<const char*, const char*, const char*>> table = {
+      {"en", "ISO-8859-1", "EN"}, {"zh_TW", "big5", "TW"}, {"zh_CN", "gb2312", "CN"},
+      {"ja", "UTF-8", "JP"},      {"fr", "ISO-8859-1", ""},  {"", "ISO-8859-1", ""}};
+  for (const auto& [lang, charset, id] : table) {
+    PatchMem* p = AllocatePatchMem();
+    set_charset(lang, p);
+    EXPECT_EQ(std::string(p->var_start),
+              std::string("charset_0=") + charset + "\ncharsetid_0=" + id + "\n")
+        << lang;
+  }
+}
+
 }  // namespace
 }  // namespace nexa

@@ -46,14 +46,14 @@ std::string join_odb_array(const std::vector<std::string_view>& items) {
   return array;
 }
 
-std::vector<std::string> split_odb_array(std::string_view array) {
+std::vector<std::string> split_delimited(std::string_view text, char delimiter) {
   std::vector<std::string> items;
-  if (array.empty()) return items;
+  if (text.empty()) return items;
   size_t start = 1;
-  for (size_t amp = array.find('&', start); amp != std::string_view::npos;
-       amp = array.find('&', start)) {
-    items.emplace_back(array.substr(start, amp - start));
-    start = amp + 1;
+  for (size_t end = text.find(delimiter, start); end != std::string_view::npos;
+       end = text.find(delimiter, start)) {
+    items.emplace_back(text.substr(start, end - start));
+    start = end + 1;
   }
   return items;
 }

@@ -20,9 +20,12 @@ void free_record_table(GHashTable* table);
 // "&a&b&c&" for a, b, c. An element holding "&" cannot be represented (it
 // would read back as two) and is left out.
 std::string join_odb_array(const std::vector<std::string_view>& items);
-// The first character is the leading "&" and is skipped; every later "&"
-// ends an element; text after the last "&" is dropped.
-std::vector<std::string> split_odb_array(std::string_view array);
+// The first character (the leading delimiter) is skipped; every later
+// delimiter ends an element; text after the last one is dropped.
+std::vector<std::string> split_delimited(std::string_view text, char delimiter);
+inline std::vector<std::string> split_odb_array(std::string_view array) {
+  return split_delimited(array, '&');
+}
 // "a,b,c". Elements that would break a group line ("," ":" or a line break)
 // are left out.
 std::string join_group_members(const std::vector<std::string_view>& items);

@@ -84,16 +84,4 @@ std::optional<size_t> content_length() {
   return static_cast<size_t>(value);
 }
 
-std::vector<std::string> split_space_list(std::string_view text) {
-  std::vector<std::string> items;
-  if (text.empty()) return items;
-  size_t start = 1;
-  for (size_t blank = text.find(' ', start); blank != std::string_view::npos;
-       blank = text.find(' ', start)) {
-    items.emplace_back(text.substr(start, blank - start));
-    start = blank + 1;
-  }
-  return items;
-}
-
 }  // namespace nexa

@@ -29,8 +29,4 @@ char hex_pair_value(const char* two);
 // characters stays as it is.
 void unescape_url(char* text);
 
-// " a b " -> a, b: the first character is skipped, each later blank ends an
-// element, text after the last blank is dropped.
-std::vector<std::string> split_space_list(std::string_view text);
-
 }  // namespace nexa

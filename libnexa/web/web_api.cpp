@@ -88,7 +88,7 @@ char* nexalib_ui_string_replace(const char* s, const char* from, const char* to)
 }
 
 GSList* nexalib_ui_string_to_list(const char* text) {
-  return text ? to_string_list(split_space_list(text)) : nullptr;
+  return text ? to_string_list(split_delimited(text, ' ')) : nullptr;
 }
 GSList* nexalib_ui_string_to_list_for_share(const char* array, const char* suffix,
                                             const char* prefix) {

@@ -169,7 +169,7 @@ int nexalib_isexist_class_nameval(OdbHandle* h, const char* class_name, const ch
 
 int nexalib_output_to_file(GString* text, const char* path, mode_t mode) {
   if (!text) return 1;
-  return write_text_file(std::string_view(text->str, text->len), path, mode);
+  return write_text_file(text->str, path, mode);  // the string ends at a zero byte
 }
 int nexalib_put_a_line_to_txt_file(const char* text, const char* path, mode_t mode) {
   return text ? write_text_file(text, path, mode) : 1;

@@ -116,7 +116,13 @@ std::optional<std::string> read_file(std::string_view path) {
 }
 
 bool replace_file(std::string_view path, std::string_view content, mode_t mode) {
-  const std::string target = map_path(path);
+  // A symlinked file (say /etc/group kept on persistent storage) is replaced
+  // where it really lives; the link stays.
+  std::string target = map_path(path);
+  if (char* real = ::realpath(target.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
   const std::string dir = parent_directory(target);
   std::string temp = dir + "/.nexa-XXXXXX";
   const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // O_EXCL: never someone else's file

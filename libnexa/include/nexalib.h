@@ -133,7 +133,9 @@ NEXALIB_API char *nexalib_skip_rblank(char *pos);
 
 /* *out receives a malloc'ed text; 0, or the negative vasprintf result. */
 NEXALIB_API int bb_xasprintf(char **out, const char *format, ...) NEXALIB_PRINTF(2, 3);
-/* Runs "command argument >/dev/null 2>&1"; returns 0. */
+/* Runs "command argument >/dev/null 2>&1" through the shell as written
+ * (argument may hold several words); values from configuration or users
+ * must be quoted by whoever puts them in. Returns 0. */
 NEXALIB_API int nexalib_system(const char *command, const char *argument);
 /* Runs the formatted command (cut to 1006 characters) with its output
  * discarded; returns the status as system(3) gives it. */

@@ -3,6 +3,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -74,14 +75,14 @@ GHashTable* to_form_table(const FormFields& fields) {
   return table;
 }
 
-std::optional<size_t> content_length() {
+std::optional<unsigned long long> content_length() {
   const char* text = std::getenv("CONTENT_LENGTH");
-  if (!text || !*text) return std::nullopt;
-  char* end = nullptr;
+  if (!text) return std::nullopt;
   errno = 0;
-  const long long value = std::strtoll(text, &end, 10);
-  if (errno != 0 || end == text || *end != '\0' || value < 1) return std::nullopt;
-  return static_cast<size_t>(value);
+  const long long value = std::strtoll(text, nullptr, 10);
+  if (errno == ERANGE && value > 0) return ULLONG_MAX;
+  if (value < 1) return std::nullopt;
+  return static_cast<unsigned long long>(value);
 }
 
 }  // namespace nexa

@@ -20,9 +20,9 @@ FormFields parse_form(std::string_view body, bool decode);
 // A form table as the pages use it: malloc'ed keys and values.
 GHashTable* to_form_table(const FormFields& fields);
 
-// CONTENT_LENGTH as a byte count; nullopt when absent, not a number or
-// below 1.
-std::optional<size_t> content_length();
+// CONTENT_LENGTH read as atoi would (leading digits); nullopt when absent
+// or below 1. Values beyond what memory can hold stay large, never wrap.
+std::optional<unsigned long long> content_length();
 
 char hex_pair_value(const char* two);
 // Decodes "%" and two hexadecimal digits; an escape cut short or with other

@@ -68,9 +68,10 @@ void select_catalog_language(const char* lang) {
 }  // namespace
 
 char* keep_for_program(std::string text) {
-  static std::deque<std::string> kept;
-  kept.push_back(std::move(text));
-  return kept.back().data();
+  // Never destroyed, not even by exit: atexit handlers may still read them.
+  static auto* kept = new std::deque<std::string>;
+  kept->push_back(std::move(text));
+  return kept->back().data();
 }
 
 std::string browser_language(const char* accept_language) {

@@ -98,6 +98,7 @@ char* last_error_message(GSList* errors) {
 }
 
 void remove_wizard_nav(OdbHandle* h) {
+  if (!h) return;  // without the daemon nothing is known about the namespaces
   const guint32 system = first_oid(find_class_oids(h, "System"));
   auto has_namespace = [&](const char* ns) {
     return system != 0 && odb_get_cmnd(h, system, ns) != nullptr;

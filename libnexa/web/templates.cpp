@@ -76,10 +76,11 @@ void print(FILE* out, const char* text, size_t length) {
   if (length > 0) std::fwrite(text, 1, length, out);
 }
 
-// Patch buffers live until the program ends; kept here they stay reachable.
+// Patch buffers live until the program ends (atexit handlers included);
+// kept here they stay reachable and are never destroyed.
 std::deque<std::unique_ptr<char[]>>& patch_blocks() {
-  static std::deque<std::unique_ptr<char[]>> blocks;
-  return blocks;
+  static auto* blocks = new std::deque<std::unique_ptr<char[]>>;
+  return *blocks;
 }
 
 }  // namespace
@@ -116,12 +117,19 @@ void append_loop_value(PatchMem* p, const char* loop, const char* name, const ch
                        int index) {
   if (!p || !loop || !name || index < 0 || index > kMaxLoopIndex) return;
   const std::string number = std::to_string(index);
+  const std::string key = std::string(name) + "_" + number;
+  const std::string clean = one_line(value ? value : "");
+  if (key.size() > kMaxAppendKey ||
+      static_cast<size_t>(var_limit(p) - p->var_end) < key.size() + clean.size() + 3) {
+    syslog(LOG_ERR, "page values do not fit, %s left out\n", key.c_str());
+    return;
+  }
   if (char* count = const_cast<char*>(find_value(p->loop_start, loop))) {
     if (!rewrite_count(p, count, number)) return;
   } else if (!write_line(p->loop_end, loop_limit(p), loop, number)) {
     return;
   }
-  append_variable(p, std::string(name) + "_" + number, value ? value : "");
+  append_variable(p, key, clean);
 }
 
 namespace {
@@ -152,9 +160,10 @@ char* find_area(char* text, int* length, TagArea* area, PatchMem* p) {
   }
   const char* name = std::strchr(word, '_') + 1;
   const char* close = std::strchr(name, '>');
-  if (!close || static_cast<size_t>(close - name) > kMaxAreaName) return nullptr;
+  if (!close) return nullptr;
   const std::string end_tag =
       std::string(kTagOpen) + std::string(end_word) + "_" + std::string(name, close) + ">";
+  if (end_tag.size() > kMaxMarkupKey) return nullptr;
   char* body_end = std::strstr(const_cast<char*>(close) + 1, end_tag.c_str());
   if (!body_end) return nullptr;
 

@@ -14,7 +14,6 @@ inline constexpr size_t kVarTextOffset = 1536;
 // Key limits of the page mark-up and of the appenders.
 inline constexpr size_t kMaxMarkupKey = 39;
 inline constexpr size_t kMaxAppendKey = 127;
-inline constexpr size_t kMaxAreaName = 25;
 inline constexpr int kMaxLoopIndex = 9999;
 
 PatchMem* allocate_patch();

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,19 +24,22 @@ using namespace nexa;
 // ---- CGI request input -------------------------------------------------------
 
 GHashTable* nexalib_get_post_data(void) {
-  const auto length = content_length();
-  if (!length) return nullptr;
-  std::unique_ptr<char[]> body(new (std::nothrow) char[*length + 1]);
+  const auto announced = content_length();
+  if (!announced) return nullptr;
+  // On the 32-bit appliance a huge length must not wrap into a small buffer.
+  const size_t length = *announced < SIZE_MAX ? static_cast<size_t>(*announced) : 0;
+  std::unique_ptr<char[]> body(length ? new (std::nothrow) char[length + 1] : nullptr);
   if (!body) {
     std::printf("Unable to allocate buffer\n");
     std::exit(1);
   }
-  if (std::fread(body.get(), 1, *length, stdin) != *length) {
+  if (std::fread(body.get(), 1, length, stdin) != length) {
     std::printf("input length < CONTENT_LENGTH\n");
     std::exit(1);
   }
-  body[*length] = '\0';
-  return to_form_table(parse_form(std::string_view(body.get(), *length), true));
+  body[length] = '\0';
+  // The body is a text: it ends at its first zero byte.
+  return to_form_table(parse_form(body.get(), true));
 }
 
 GHashTable* nexalib_get_get_data(void) {

@@ -82,6 +82,17 @@ TEST_F(SysTest, OldFileSurvivesAWriterThatCannotFinish) {
   EXPECT_EQ(list_dir("/etc"), std::vector<std::string>{"passwd"});
 }
 
+TEST_F(SysTest, ReplaceFileWritesThroughASymlink) {
+  write_file("/data/group", "old\n");
+  write_file("/etc/.keep", "");
+  ASSERT_EQ(symlink(path("/data/group").c_str(), path("/etc/group").c_str()), 0);
+  EXPECT_TRUE(sys::replace_file("/etc/group", "new\n", 0644));
+  EXPECT_EQ(read_file("/data/group"), "new\n");
+  struct stat st {};
+  ASSERT_EQ(lstat(path("/etc/group").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+}
+
 TEST_F(SysTest, ReplaceFileFailsInAMissingDirectory) {
   EXPECT_FALSE(sys::replace_file("/no/such/dir/f", "x", 0644));
 }

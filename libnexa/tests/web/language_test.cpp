@@ -145,8 +145,8 @@ TEST_F(LanguageTest, ErrorMessageAndCharsetGoIntoThePatch) {
 
 TEST(Charsets, EveryLanguageOfTheTable) {
   const std::vector<std::tuple<const char*, const char*, const char*>> table = {
-      {"en", "ISO-8859-1", "EN"}, {"zh_TW", "big5", "TW"}, {"zh_CN", "gb2312", "CN"},
-      {"ja", "UTF-8", "JP"},      {"fr", "ISO-8859-1", ""},  {"", "ISO-8859-1", ""}};
+      {"en", "ISO-8859-1", "EN"}, {"zh_TW", "big5", "TW"},  {"zh_CN", "gb2312", "CN"},
+      {"ja", "UTF-8", "JP"},      {"fr", "ISO-8859-1", ""}, {"", "ISO-8859-1", ""}};
   for (const auto& [lang, charset, id] : table) {
     PatchMem* p = AllocatePatchMem();
     set_charset(lang, p);

@@ -83,6 +83,8 @@ TEST_F(PagesTest, WizardNavigationFollowsTheSystemNamespaces) {
   EXPECT_FALSE(exists("/usr/webroot/nav/wizard/addShare.xml"));
   nexalib_remove_wizard_nav(h);  // already gone: nothing to report
   odb_handle_destroy(h);
+  nexalib_remove_wizard_nav(nullptr);
+  EXPECT_TRUE(exists("/usr/webroot/nav/wizard/addGroup.xml")) << "no daemon, nothing known";
 }
 
 }  // namespace

@@ -71,6 +71,22 @@ TEST_F(TemplatesTest, MalformedMarkupIsPrintedAsItStands) {
   }
 }
 
+TEST_F(TemplatesTest, AreaNamesUpToTheEndTagLimit) {
+  AppendPatchMem(p, "", "v", "V");
+  const std::string name26(26, 'n');
+  EXPECT_EQ(send("a.html", "<TAG_VARSTART_" + name26 + ">{TAG_v}<TAG_VAREND_" + name26 + ">", p),
+            std::string(kHtml) + "V");
+  AppendLoopDataToPatchMem(p, name26.c_str(), "v", "L", 0);
+  const std::string loop = "<TAG_LOOPSTART_" + name26 + ">{TAG_v}<TAG_LOOPEND_" + name26 + ">";
+  EXPECT_EQ(send("b.html", loop, p), kHtml + loop) << "a loop end tag of 40 characters is too long";
+}
+
+TEST_F(TemplatesTest, RefusedLoopValueLeavesTheCountAlone) {
+  AppendLoopDataToPatchMem(p, "L", "v", "v0", 0);
+  AppendLoopDataToPatchMem(p, "L", std::string(130, 'n').c_str(), "v1", 1);
+  EXPECT_STREQ(PatchStrstr(p->loop_start, "L"), "0\n");
+}
+
 TEST_F(TemplatesTest, OtherFilesAreSentByteForByte) {
   const std::string image("\x89PNG\r\n\x1a\n\0\x01<TAG_VARSTART_x>", 25);
   EXPECT_EQ(send("logo.png", image, p), "Content-type:image/jpg\n\n" + image);
@@ -87,6 +103,17 @@ TEST_F(TemplatesTest, LoopCountsGrowInPlaceAndKeepOtherLoops) {
   EXPECT_EQ(std::string(PatchStrstr(p->var_start, "v_3")).substr(0, 2), "g\n");
   EXPECT_STREQ(PatchStrstr(p->loop_start, "grow"), "10\nlast=0\n");
   EXPECT_EQ(std::string(p->var_start, p->var_end).find("late"), std::string::npos);
+}
+
+TEST_F(TemplatesTest, BuffersOutliveExitHandlers) {
+  const auto child = testing::run_in_child([] {
+    static PatchMem* kept = AllocatePatchMem();
+    AppendPatchMem(kept, "", "v", "late");
+    std::atexit([] { std::printf("%s", kept->var_start); });
+    std::exit(0);
+  });
+  EXPECT_EQ(child.exit_status, 0);
+  EXPECT_EQ(child.out, "v_0=late\n");
 }
 
 TEST_F(TemplatesTest, KeysMatchWholeLinesOnly) {

@@ -26,6 +26,7 @@ void open_listening_socket(DeviceState& device) {
     // A fixed port, or 15000 ports all taken: nothing will change by waiting.
     if (device.settings.http_port != 0 || attempt > 100000) std::exit(1);
   }
+  if (sock.get() >= FD_SETSIZE) std::exit(1);  // select could not watch it
   fcntl(sock.get(), F_SETFL, fcntl(sock.get(), F_GETFL) | O_NONBLOCK);
   if (listen(sock.get(), kConnectionSlots) != 0) std::exit(1);
   device.listening_socket = std::move(sock);
@@ -66,7 +67,17 @@ void accept_connections(DeviceState& device) {
     if (slot.busy()) continue;
     const int fd =
         accept4(device.listening_socket.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-    if (fd < 0) return;
+    if (fd < 0) {
+      // Out of descriptors or memory: the connection stays queued and the
+      // listening socket readable; look again a little later instead of
+      // spinning on it.
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+        device.accept_paused = true;
+        timer_add(device.timers, &device.accept_paused, kAcceptPauseMs,
+                  [&device] { device.accept_paused = false; });
+      }
+      return;
+    }
     if (fd >= FD_SETSIZE) {  // select could not watch it
       ::close(fd);
       return;
@@ -167,7 +178,7 @@ void connections_pre_select(DeviceState& device, fd_set& read, fd_set& except, i
       FD_SET(slot.socket.get(), &except);
     }
   }
-  if (any_free)
+  if (any_free && !device.accept_paused)
     FD_SET(device.listening_socket.get(), &read);
   else if (wait_ms > 1)
     wait_ms = 1;

@@ -31,6 +31,7 @@ inline constexpr uint32_t kRequestLimitMs = 10000;
 // No request of ours carries a body we use; refuse absurd announcements
 // rather than allocate them.
 inline constexpr uint32_t kMaxBodyLength = 64 * 1024;
+inline constexpr uint32_t kAcceptPauseMs = 100;
 
 struct ConnectionSlot {
   std::array<char, kHeaderBufferSize> header{};
@@ -101,6 +102,7 @@ class DeviceState : public ChainModule {
   // HTTP
   UniqueFd listening_socket;
   uint16_t http_port = 0;
+  bool accept_paused = false;  // after accept ran out of descriptors
   std::array<ConnectionSlot, kConnectionSlots> slots;
 };
 

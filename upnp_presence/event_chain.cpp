@@ -13,7 +13,7 @@ namespace presence {
 std::unique_ptr<EventChain> chain_create() {
   auto chain = std::make_unique<EventChain>();
   int fds[2];
-  if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0) std::exit(1);
+  if (pipe2(fds, O_NONBLOCK | O_CLOEXEC) != 0 || fds[0] >= FD_SETSIZE) std::exit(1);
   chain->wake_read.reset(fds[0]);
   chain->wake_write.reset(fds[1]);
   std::srand(static_cast<unsigned>(std::time(nullptr)));

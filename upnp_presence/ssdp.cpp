@@ -78,7 +78,10 @@ sockaddr_in group_address() {
 }
 
 bool send_to(int fd, const std::string& message, const sockaddr_in& to) {
-  return sendto(fd, message.data(), message.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+  // Never wait for a stalled interface queue: a message that cannot go now
+  // counts as a failed send.
+  return sendto(fd, message.data(), message.size(), MSG_DONTWAIT,
+                reinterpret_cast<const sockaddr*>(&to),
                 sizeof to) == static_cast<ssize_t>(message.size());
 }
 
@@ -213,7 +216,7 @@ void open_ssdp_sockets(DeviceState& device) {
   device.interface_addresses = get_interface_addresses();
 
   device.ssdp_receive_socket.reset(socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!device.ssdp_receive_socket) std::exit(1);
+  if (!device.ssdp_receive_socket || device.ssdp_receive_socket.get() >= FD_SETSIZE) std::exit(1);
   const int one = 1;
   const sockaddr_in any = ipv4_address(htonl(INADDR_ANY), kSsdpPort);
   if (setsockopt(device.ssdp_receive_socket.get(), SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) !=

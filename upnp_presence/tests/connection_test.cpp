@@ -1,5 +1,7 @@
 // Reading requests on a connection: pieces, bodies, limits, bad input.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/resource.h>
 
 #include "device_fixture.h"
 
@@ -115,6 +117,45 @@ TEST_F(ConnectionTest, ClosingRemovesTheSlotsTimer) {
   EXPECT_EQ(timers.pending(), 1u);
   close_connection(slot);
   EXPECT_EQ(timers.pending(), 0u);
+}
+
+TEST_F(ConnectionTest, OutOfDescriptorsPausesAcceptingInsteadOfSpinning) {
+  device->listening_socket.reset(socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(bind(device->listening_socket.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr),
+            0);
+  socklen_t len = sizeof addr;
+  getsockname(device->listening_socket.get(), reinterpret_cast<sockaddr*>(&addr), &len);
+  listen(device->listening_socket.get(), 5);
+  UniqueFd client(socket(AF_INET, SOCK_STREAM, 0));
+  ASSERT_EQ(connect(client.get(), reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+
+  fd_set read, except;
+  FD_ZERO(&read);
+  FD_ZERO(&except);
+  FD_SET(device->listening_socket.get(), &read);
+  rlimit saved{};
+  getrlimit(RLIMIT_NOFILE, &saved);
+  rlimit none = saved;
+  const int lowest_free = dup(0);  // the next descriptor accept would take
+  close(lowest_free);
+  none.rlim_cur = static_cast<rlim_t>(lowest_free);
+  setrlimit(RLIMIT_NOFILE, &none);
+  connections_post_select(*device, read, except);
+  setrlimit(RLIMIT_NOFILE, &saved);
+
+  EXPECT_TRUE(device->accept_paused);
+  FD_ZERO(&read);
+  int32_t wait = kLongestWaitMs;
+  connections_pre_select(*device, read, except, wait);
+  EXPECT_FALSE(FD_ISSET(device->listening_socket.get(), &read));
+  testing::device_clock_now = kAcceptPauseMs;
+  fire_timers();
+  EXPECT_FALSE(device->accept_paused);
+  connections_pre_select(*device, read, except, wait);
+  EXPECT_TRUE(FD_ISSET(device->listening_socket.get(), &read));
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ struct Exit {
 Exit parse_in_child(std::vector<std::string> args) {
   int fds[2];
   EXPECT_EQ(pipe(fds), 0);
+  std::fflush(stdout);  // the child must not repeat what is still buffered
   const pid_t pid = fork();
   if (pid == 0) {
     dup2(fds[1], STDOUT_FILENO);

@@ -26,6 +26,18 @@ void page_head() {
   std::printf("<BODY>\n");
 }
 
+// The opening of the script every page ends with.
+void script_head() {
+  std::printf("<script language=\"JavaScript\">\n");
+  std::printf("function gotoUrl()\n");
+  std::printf("{\n");
+}
+
+void page_tail() {
+  std::printf("</BODY>\n");
+  std::printf("</HTML>\n");
+}
+
 constexpr const char* kMinimalModeRemoves[] = {
     "/usr/webroot/nav/user_group.xml",
     "/usr/webroot/nav/file_print.xml",
@@ -47,45 +59,36 @@ void page_goto_url(const char* action, int delay) {
       "<FORM NAME=\"form\" METHOD=\"POST\" ACTION=\"%s\" ENCTYPE=\"multipart/form-data\" >\n",
       text(action));
   std::printf("<INPUT TYPE=\"HIDDEN\" NAME=\"\" VALUE=\"\" >\n");
-  std::printf("<script language=\"JavaScript\">\n");
-  std::printf("function gotoUrl()\n");
-  std::printf("{\n");
+  script_head();
   std::printf("\tdocument.form.submit();\n");
   std::printf("}\n");
   std::printf("setTimeout('gotoUrl()', %d);\n", delay);
   std::printf("</script>\n");
   std::printf("</FORM>\n");
-  std::printf("</BODY>\n");
-  std::printf("</HTML>\n");
+  page_tail();
 }
 
 void page_goto_new_ip(const char* host, const char* message, int delay) {
   page_head();
-  std::printf("<script language=\"JavaScript\">\n");
-  std::printf("function gotoUrl()\n");
-  std::printf("{\n");
+  script_head();
   std::printf("top.location = \"http://%s\";\n", text(host));
   std::printf("}\n");
   std::printf("alert('%s');\n", text(message));
   std::printf("setTimeout('gotoUrl()', %d);\n", delay);
   std::printf("</script>\n");
   std::printf("</FORM>\n");
-  std::printf("</BODY>\n");
-  std::printf("</HTML>\n");
+  page_tail();
 }
 
 void page_goto_top_url(const char* path, int delay) {
   page_head();
   std::printf("<INPUT TYPE=\"HIDDEN\" NAME=\"\" VALUE=\"\" >\n");
-  std::printf("<script language=\"JavaScript\">\n");
-  std::printf("function gotoUrl()\n");
-  std::printf("{\n");
+  script_head();
   std::printf("        top.location=\"http://\"+document.location.hostname+\"%s\";\n", text(path));
   std::printf("}\n");
   std::printf("setTimeout('gotoUrl()', %d);\n", delay);
   std::printf("</script>\n");
-  std::printf("</BODY>\n");
-  std::printf("</HTML>\n");
+  page_tail();
 }
 
 char* error_message(const OdbError* error) {

@@ -1,5 +1,5 @@
 // Base64 with the standard alphabet and "=" padding.
-#include "base64.h"
+#include "core/base64.h"
 
 #include <glib.h>
 

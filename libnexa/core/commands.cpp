@@ -1,9 +1,9 @@
 // Running shell commands: output discarded, or the first line read back.
-#include "commands.h"
+#include "core/commands.h"
 
 #include <cstdio>
 
-#include "sys.h"
+#include "core/sys.h"
 
 namespace nexa {
 

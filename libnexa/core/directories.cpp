@@ -1,11 +1,11 @@
 // Directories: existence and creation along a path.
-#include "directories.h"
+#include "core/directories.h"
 
 #include <sys/stat.h>
 
 #include <string>
 
-#include "sys.h"
+#include "core/sys.h"
 
 namespace nexa {
 

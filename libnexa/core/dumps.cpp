@@ -1,10 +1,10 @@
 // Debugging dumps of props, lists and record tables.
-#include "dumps.h"
+#include "core/dumps.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "sys.h"
+#include "core/sys.h"
 
 namespace nexa {
 

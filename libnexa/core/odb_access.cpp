@@ -1,13 +1,13 @@
 // Connections to the configuration daemon and the object lookups built on
 // its client library.
-#include "odb_access.h"
+#include "core/odb_access.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "commands.h"
-#include "glib_ptr.h"
+#include "core/commands.h"
+#include "core/glib_ptr.h"
 
 namespace nexa {
 

@@ -1,5 +1,5 @@
 // String lists, record tables, odb arrays and comma lists.
-#include "string_lists.h"
+#include "core/string_lists.h"
 
 #include <cstdlib>
 #include <cstring>

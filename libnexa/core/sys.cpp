@@ -1,5 +1,5 @@
 // The one layer between the library and the operating system.
-#include "sys.h"
+#include "core/sys.h"
 
 #include <dirent.h>
 #include <fcntl.h>

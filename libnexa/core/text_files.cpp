@@ -1,12 +1,12 @@
 // Text files as line lists, and whole-file writers.
-#include "text_files.h"
+#include "core/text_files.h"
 
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
-#include "directories.h"
-#include "sys.h"
+#include "core/directories.h"
+#include "core/sys.h"
 
 namespace nexa {
 

@@ -1,5 +1,5 @@
 // Times as the pages and logs show them.
-#include "time_text.h"
+#include "core/time_text.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "nexalib.h"
-#include "templates.h"
+#include "web/templates.h"
 
 namespace {
 

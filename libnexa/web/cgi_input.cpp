@@ -1,5 +1,5 @@
 // CGI form input and the small string operations of the pages.
-#include "cgi_input.h"
+#include "web/cgi_input.h"
 
 #include <cctype>
 #include <cerrno>

@@ -1,5 +1,5 @@
 // The language of a request, the installed languages and message catalogs.
-#include "language.h"
+#include "web/language.h"
 
 #include <libintl.h>
 
@@ -11,8 +11,8 @@
 #include <deque>
 #include <vector>
 
-#include "odb_access.h"
-#include "sys.h"
+#include "core/odb_access.h"
+#include "core/sys.h"
 
 namespace nexa {
 

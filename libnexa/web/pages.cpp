@@ -1,12 +1,12 @@
 // Pages that send the browser on, the daemon's last error and the
 // navigation files of the web interface.
-#include "pages.h"
+#include "web/pages.h"
 
 #include <cstdio>
 #include <cstring>
 
-#include "odb_access.h"
-#include "sys.h"
+#include "core/odb_access.h"
+#include "core/sys.h"
 
 namespace nexa {
 

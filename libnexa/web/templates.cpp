@@ -1,5 +1,5 @@
 // Page templates: the patch buffer of values and the page renderer.
-#include "templates.h"
+#include "web/templates.h"
 
 #include <strings.h>
 #include <sys/stat.h>
@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "sys.h"
+#include "core/sys.h"
 
 namespace nexa {
 

@@ -10,14 +10,14 @@
 #include <cstring>
 #include <memory>
 
-#include "cgi_input.h"
-#include "language.h"
+#include "web/cgi_input.h"
+#include "web/language.h"
 #include "nexalib.h"
-#include "odb_access.h"
-#include "pages.h"
-#include "string_lists.h"
-#include "sys.h"
-#include "templates.h"
+#include "core/odb_access.h"
+#include "web/pages.h"
+#include "core/string_lists.h"
+#include "core/sys.h"
+#include "web/templates.h"
 
 using namespace nexa;
 

@@ -1,6 +1,6 @@
 // The operating-system layer: path mapping, shell quoting, command runner
 // and atomic whole-file replacement.
-#include "sys.h"
+#include "core/sys.h"
 
 #include <signal.h>
 #include <sys/resource.h>

@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "odb_standin.h"
-#include "sys.h"
+#include "core/sys.h"
 
 namespace nexa::testing {
 

@@ -7,14 +7,14 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "base64.h"
-#include "commands.h"
-#include "directories.h"
-#include "dumps.h"
-#include "odb_access.h"
-#include "string_lists.h"
-#include "text_files.h"
-#include "time_text.h"
+#include "core/base64.h"
+#include "core/commands.h"
+#include "core/directories.h"
+#include "core/dumps.h"
+#include "core/odb_access.h"
+#include "core/string_lists.h"
+#include "core/text_files.h"
+#include "core/time_text.h"
 
 using namespace nexa;
 

@@ -3,6 +3,7 @@
 
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdint>
 
 namespace nexa {
@@ -45,6 +46,13 @@ size_t base64_decode(std::string_view text, unsigned char* out, size_t capacity)
     bits &= (1u << pending) - 1;
   }
   return written;
+}
+
+std::string decode_password(std::string_view text) {
+  unsigned char decoded[32] = {};
+  const size_t n = base64_decode(text, decoded, sizeof decoded);
+  const auto* bytes = reinterpret_cast<const char*>(decoded);
+  return std::string(bytes, std::find(bytes, bytes + n, '\0'));
 }
 
 }  // namespace nexa

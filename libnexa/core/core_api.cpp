@@ -8,10 +8,12 @@
 #include <cstring>
 
 #include "core/base64.h"
+#include "core/c_strings.h"
 #include "core/commands.h"
 #include "core/directories.h"
 #include "core/dumps.h"
 #include "core/odb_access.h"
+#include "core/owners.h"
 #include "core/string_lists.h"
 #include "core/text_files.h"
 #include "core/time_text.h"
@@ -122,20 +124,15 @@ void nexalib_g_hash_table_free_all(GHashTable* table) {
   free_record_table(table);
 }
 void nexalib_g_slist_free_all_hash(GSList* records) {
-  g_slist_free_full(records,
-                    [](gpointer table) { free_record_table(static_cast<GHashTable*>(table)); });
+  RecordListFree()(records);
 }
 
 char* nexalib_safe_strncpy(char* dst, const char* src, size_t n) {
-  if (!dst || n == 0) return dst;
-  dst[n - 1] = '\0';
-  if (src) std::strncpy(dst, src, n - 1);
+  if (dst && n > 0) copy_bounded(dst, src ? src : "", n);
   return dst;
 }
 char* nexalib_RemoveCR(char* s) {
-  char* lf = s ? std::strchr(s, '\n') : nullptr;
-  if (lf) *lf = '\0';
-  return lf;
+  return s ? cut_at_line_feed(s) : nullptr;
 }
 void convert_array_to_argv_style(char** argv, char* s, const char* delim) {
   if (argv && s) split_in_place(argv, s, delim ? delim[0] : '\0');
@@ -209,9 +206,7 @@ char* nexalib_skip_blank(const char* s) {
   return const_cast<char*>(s ? skip_blank(s) : s);
 }
 char* nexalib_skip_rblank(char* pos) {
-  if (!pos) return pos;
-  while (*pos == ' ' || *pos == '\t' || *pos == '\0') --pos;
-  return pos;
+  return pos ? skip_blank_backwards(pos) : pos;
 }
 
 // ---- Shell commands and small utilities -----------------------------------
@@ -223,22 +218,28 @@ int bb_xasprintf(char** out, const char* format, ...) {
   va_end(args);
   return result < 0 ? result : 0;
 }
+// The one raw path for command lines: these callers pass several words by
+// design and quote what they put in.
 int nexalib_system(const char* command, const char* argument) {
-  run_with_argument(command ? command : "", argument ? argument : "");
+  std::string line = command ? command : "";
+  line += ' ';
+  line += argument ? argument : "";
+  run_discarding_output(CommandLine::from_caller(line));
   return 0;
 }
 int nexalib_system_2(const char* format, ...) {
+  if (!format) return -1;
   va_list args;
   va_start(args, format);
-  const int status = run_formatted_discarding_output(format, args);
+  const std::string line = format_command(format, args);
   va_end(args);
-  return status;
+  return run_discarding_output(CommandLine::from_caller(line));
 }
 void nexalib_system_getResult(const char* command, const char* tmp_path, char* result) {
   if (!result) return;
   result[0] = '\0';
   if (!command || !tmp_path) return;
-  const std::string line = run_for_first_line(command, tmp_path);
+  const std::string line = run_for_first_line(CommandLine::from_caller(command), tmp_path);
   std::memcpy(result, line.c_str(), line.size() + 1);
 }
 
@@ -269,8 +270,7 @@ int nexalib_Base64Decode(const char* text, unsigned char* out, int out_size) {
 }
 char* nexalib_get_decoed_password(const char* text, char* dst) {
   if (!dst || !text) return dst;
-  unsigned char decoded[32] = {};
-  const size_t n = base64_decode(text, decoded, sizeof decoded);
-  for (size_t i = 0; i < n && decoded[i] != 0; ++i) dst[i] = static_cast<char>(decoded[i]);
+  const std::string password = decode_password(text);
+  std::memcpy(dst, password.data(), password.size());  // no terminator of its own
   return dst;
 }

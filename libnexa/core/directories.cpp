@@ -29,14 +29,14 @@ int create_directories(const char* path, mode_t mode) {
        slash = whole.find('/', slash + 1)) {
     const std::string prefix = whole.substr(0, slash);
     if (sys::is_directory(prefix)) continue;
-    if (sys::make_directory(prefix, 0777) != 0) {
+    if (!sys::make_directory(prefix, 0777)) {
       result = -1;
       ::umask(previous);
-    } else if (sys::change_mode(prefix, mode) != 0) {
+    } else if (!sys::change_mode(prefix, mode)) {
       result = -2;
     }
   }
-  if (sys::change_mode(whole, mode) != 0) result = -2;
+  if (!sys::change_mode(whole, mode)) result = -2;
   return result;
 }
 

@@ -18,22 +18,22 @@ const char* text_or_null(gconstpointer p) {
 
 void dump_props_to_file(OdbProps* p) {
   if (!p) return;
-  sys::FilePtr file = sys::open_file(kDumpFile, "w");
+  sys::Result<FilePtr> file = sys::create_output_file(kDumpFile);
   if (!file) return;
   odb_props_reinit(p);
   while (const char* key = odb_props_nextkey(p)) {
     if (const char* value = odb_props_get_new(p, key))
-      std::fprintf(file.get(), "new:key=%s,val=%s\n", key, value);
+      std::fprintf(file->get(), "new:key=%s,val=%s\n", key, value);
     if (const char* value = odb_props_get_old(p, key))
-      std::fprintf(file.get(), "old:key=%s,val=%s\n", key, value);
+      std::fprintf(file->get(), "old:key=%s,val=%s\n", key, value);
   }
 }
 
 void dump_list_to_file(GSList* list) {
-  sys::FilePtr file = sys::open_file(kDumpFile, "w");
+  sys::Result<FilePtr> file = sys::create_output_file(kDumpFile);
   if (!file) return;
   for (GSList* node = list; node; node = node->next)
-    std::fprintf(file.get(), "data=%s", text_or_null(node->data));
+    std::fprintf(file->get(), "data=%s", text_or_null(node->data));
 }
 
 void dump_oid_list(GSList* oids) {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "core/commands.h"
-#include "core/glib_ptr.h"
+#include "core/owners.h"
 
 namespace nexa {
 
@@ -153,8 +153,8 @@ void toggle_daemon(OdbProps* p, const char* script, int flags) {
   const char* enabled = p ? odb_props_get(p, "enabled") : nullptr;
   if (!enabled || !script) return;
   const bool on = enabled[0] == '1';
-  if ((flags & 2) && on) run_with_argument(script, "stop");
-  run_with_argument(script, on ? "start" : "stop");
+  if ((flags & 2) && on) run_discarding_output(CommandLine().word(script).text(" stop"));
+  run_discarding_output(CommandLine().word(script).text(on ? Literal(" start") : Literal(" stop")));
 }
 
 unsigned count_named(OdbHandle* h, const char* class_name, const char* value) {

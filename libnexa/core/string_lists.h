@@ -15,7 +15,7 @@ std::vector<std::string_view> list_items(GSList* list);
 void free_string_list(GSList* list);
 // Record tables own malloc'ed keys and values.
 gboolean free_table_entry(gpointer key, gpointer value, gpointer unused);
-void free_record_table(GHashTable* table);
+void free_record_table(GHashTable* table);  // null allowed
 
 // "&a&b&c&" for a, b, c. An element holding "&" cannot be represented (it
 // would read back as two) and is left out.

@@ -1,28 +1,100 @@
-// The one layer between the library and the operating system.
+// The one layer between the library and the operating system: paths,
+// files and directories, whole-file replacement and command running.
 #include "core/sys.h"
 
-#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <syslog.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cctype>
+#include <climits>
 #include <cstdlib>
-#include <utility>
+#include <cstring>
+#include <deque>
 
 namespace nexa::sys {
 
+// The appliance is 32-bit: dates after 2038 and files past 2 GiB need
+// 64-bit time and offsets in every build of the library.
+static_assert(sizeof(time_t) == 8, "build with _TIME_BITS=64");
+static_assert(sizeof(off_t) == 8, "build with _FILE_OFFSET_BITS=64");
+
 namespace {
 
-CommandRunner& current_runner() {
-  static CommandRunner runner;
-  return runner;
+constexpr int kMaxLinks = 40;  // as the kernel's own limit on a lookup
+
+const char* root_directory() {
+  const char* root = std::getenv("NEXALIB_ROOT");
+  return root && *root ? root : nullptr;
+}
+
+std::deque<std::string> components(std::string_view path) {
+  std::deque<std::string> parts;
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string_view::npos) slash = path.size();
+    if (slash > start) parts.emplace_back(path.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+std::string joined(const std::string& root, const std::vector<std::string>& parts) {
+  std::string path = root;
+  for (const auto& part : parts) path += "/" + part;
+  return path.empty() ? "/" : path;
+}
+
+std::optional<std::string> link_target(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return std::nullopt;
+  std::string target(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+  if (n < 0) return std::nullopt;
+  target.resize(static_cast<size_t>(n));
+  return target;
+}
+
+// Resolves each component inside root: links are followed there (an
+// absolute target starts again at the root), ".." stops at the root.
+std::string resolve_in_root(std::string root, std::string_view path, LastLink last) {
+  while (root.size() > 1 && root.back() == '/') root.pop_back();
+  std::vector<std::string> done;
+  std::deque<std::string> todo = components(path);
+  int links = 0;
+  while (!todo.empty()) {
+    std::string part = std::move(todo.front());
+    todo.pop_front();
+    if (part == ".") continue;
+    if (part == "..") {
+      if (!done.empty()) done.pop_back();
+      continue;
+    }
+    done.push_back(part);
+    if (todo.empty() && last == LastLink::kKeep) break;
+    const std::optional<std::string> target = link_target(joined(root, done));
+    if (!target) continue;
+    if (++links > kMaxLinks) return "";
+    done.pop_back();
+    if (target->starts_with('/')) done.clear();
+    std::deque<std::string> more = components(*target);
+    todo.insert(todo.begin(), more.begin(), more.end());
+  }
+  return joined(root, done);
 }
 
 std::string parent_directory(const std::string& path) {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string base_name(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 bool write_all(int fd, std::string_view data) {
@@ -38,31 +110,97 @@ bool write_all(int fd, std::string_view data) {
 }
 
 void sync_directory(const std::string& dir) {
-  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
+  const UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd) ::fsync(fd.get());
 }
 
-bool is_plain_shell_character(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-         std::string_view(".-_:/@,+=%").find(c) != std::string_view::npos;
+// The real file behind a path: inside the root the mapping already
+// followed the links; without one, a symlinked file (say /etc/group kept on
+// persistent storage) is replaced where it really lives and the link stays.
+std::string replacement_target(std::string_view path) {
+  std::string target = map_path(path);
+  if (root_directory() || target.empty()) return target;
+  if (char* real = ::realpath(target.c_str(), nullptr)) {
+    target = real;
+    std::free(real);
+  }
+  return target;
+}
+
+// Temporary files are ".#" + the target's name + "." + six characters from
+// mkstemp, so a leftover says whose it is.
+constexpr size_t kMaxTargetPart = 200;  // keeps the name within NAME_MAX
+constexpr size_t kUniquePart = 6;
+
+bool is_temporary_name(std::string_view name) {
+  if (name.size() < 2 + 1 + 1 + kUniquePart || !name.starts_with(".#")) return false;
+  if (name[name.size() - kUniquePart - 1] != '.') return false;
+  for (const char c : name.substr(name.size() - kUniquePart))
+    if (!std::isalnum(static_cast<unsigned char>(c))) return false;
+  return true;
+}
+
+// A writer holds a lock on its temporary file until it is renamed, so a
+// temporary file whose lock can be taken belongs to a writer that died.
+void remove_stale_temporaries(const std::string& dir) {
+  const DirPtr listing(::opendir(dir.c_str()));
+  if (!listing) return;
+  while (const dirent* entry = ::readdir(listing.get())) {
+    if (!is_temporary_name(entry->d_name)) continue;
+    const UniqueFd fd(::openat(dirfd(listing.get()), entry->d_name,
+                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat st {};
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlinkat(dirfd(listing.get()), entry->d_name, 0);
+  }
+}
+
+Result<TemporaryFile> create_temporary(const std::string& target) {
+  const std::string dir = parent_directory(target);
+  const std::string name = base_name(target).substr(0, kMaxTargetPart);
+  for (int attempt = 0; attempt < 3; ++attempt) {
+    std::string path = dir + "/.#" + name + ".XXXXXX";
+    UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
+    if (!fd) return Status::from_errno();
+    TemporaryFile temp(std::move(fd), std::move(path));
+    // Between creating and locking, a cleaner may have taken the file for a
+    // leftover and removed it; then make another.
+    struct stat st {};
+    if (::flock(temp.fd(), LOCK_EX) == 0 && ::fstat(temp.fd(), &st) == 0 && st.st_nlink > 0)
+      return temp;
+    temp.keep();  // its name is gone or someone else's now
+  }
+  return Status::failure(EAGAIN);
+}
+
+CommandRunner& current_runner() {
+  static CommandRunner runner;
+  return runner;
 }
 
 }  // namespace
 
-std::string map_path(std::string_view path) {
-  const char* root = std::getenv("NEXALIB_ROOT");
-  if (!root || !*root) return std::string(path);
-  std::string mapped(root);
-  while (mapped.size() > 1 && mapped.back() == '/') mapped.pop_back();
-  if (!path.starts_with('/')) mapped += '/';
-  mapped += path;
-  return mapped;
+std::string map_path(std::string_view path, LastLink last) {
+  const char* root = root_directory();
+  if (!root) return std::string(path);
+  return resolve_in_root(root, path, last);
 }
 
-FilePtr open_file(std::string_view path, const char* mode) {
-  return FilePtr(std::fopen(map_path(path).c_str(), mode));
+Result<FilePtr> open_file(std::string_view path, const char* mode) {
+  const std::string with_cloexec = std::string(mode) + "e";
+  FilePtr file(std::fopen(map_path(path).c_str(), with_cloexec.c_str()));
+  if (!file) return Status::from_errno();
+  return file;
+}
+
+Result<FilePtr> create_output_file(std::string_view path) {
+  const std::string mapped = map_path(path, LastLink::kKeep);
+  UniqueFd fd(::open(mapped.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!fd) return Status::from_errno();
+  FilePtr file(::fdopen(fd.get(), "w"));
+  if (!file) return Status::from_errno();
+  fd.release();
+  return file;
 }
 
 bool is_directory(std::string_view path) {
@@ -77,91 +215,76 @@ bool is_regular_file(std::string_view path) {
 
 bool exists(std::string_view path) {
   struct stat st {};
-  return ::lstat(map_path(path).c_str(), &st) == 0;
+  return ::lstat(map_path(path, LastLink::kKeep).c_str(), &st) == 0;
 }
 
-std::vector<std::string> list_directory(std::string_view path) {
+Result<std::vector<std::string>> list_directory(std::string_view path) {
+  const DirPtr dir(::opendir(map_path(path).c_str()));
+  if (!dir) return Status::from_errno();
   std::vector<std::string> names;
-  DIR* dir = ::opendir(map_path(path).c_str());
-  if (!dir) return names;
-  while (const dirent* entry = ::readdir(dir)) {
+  for (;;) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    if (!entry) break;
     const std::string_view name = entry->d_name;
     if (name != "." && name != "..") names.emplace_back(name);
   }
-  ::closedir(dir);
+  if (errno != 0) return Status::from_errno();
   return names;
 }
 
-int make_directory(std::string_view path, mode_t mode) {
-  return ::mkdir(map_path(path).c_str(), mode);
+Status make_directory(std::string_view path, mode_t mode) {
+  return Status::from_call(::mkdir(map_path(path).c_str(), mode));
 }
 
-int change_mode(std::string_view path, mode_t mode) {
-  return ::chmod(map_path(path).c_str(), mode);
+Status change_mode(std::string_view path, mode_t mode) {
+  return Status::from_call(::chmod(map_path(path).c_str(), mode));
 }
 
-int remove_file(std::string_view path) {
-  return ::unlink(map_path(path).c_str());
+Status remove_file(std::string_view path) {
+  return Status::from_call(::unlink(map_path(path, LastLink::kKeep).c_str()));
 }
 
-std::optional<std::string> read_file(std::string_view path) {
-  FilePtr file = open_file(path, "rb");
-  if (!file) return std::nullopt;
+Result<std::string> read_file(std::string_view path) {
+  Result<FilePtr> file = open_file(path, "rb");
+  if (!file) return Status::failure(file.error());
   std::string content;
   char buf[8192];
   size_t n;
-  while ((n = std::fread(buf, 1, sizeof buf, file.get())) > 0) content.append(buf, n);
-  if (std::ferror(file.get())) return std::nullopt;
+  while ((n = std::fread(buf, 1, sizeof buf, file->get())) > 0) content.append(buf, n);
+  if (std::ferror(file->get())) return Status::failure(EIO);
   return content;
 }
 
-bool replace_file(std::string_view path, std::string_view content, mode_t mode) {
-  // A symlinked file (say /etc/group kept on persistent storage) is replaced
-  // where it really lives; the link stays.
-  std::string target = map_path(path);
-  if (char* real = ::realpath(target.c_str(), nullptr)) {
-    target = real;
-    std::free(real);
-  }
+Status replace_file(std::string_view path, std::string_view content, mode_t mode) {
+  const std::string target = replacement_target(path);
+  if (target.empty()) return Status::failure(ELOOP);
   const std::string dir = parent_directory(target);
-  std::string temp = dir + "/.nexa-XXXXXX";
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);  // O_EXCL: never someone else's file
-  if (fd < 0) return false;
-  const bool written = write_all(fd, content) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  const bool closed = ::close(fd) == 0;
-  if (!written || !closed || ::rename(temp.c_str(), target.c_str()) != 0) {
-    ::unlink(temp.c_str());
-    return false;
-  }
+  remove_stale_temporaries(dir);
+  Result<TemporaryFile> temp = create_temporary(target);
+  if (!temp) return Status::failure(temp.error());
+  if (!write_all(temp->fd(), content) || ::fchmod(temp->fd(), mode) != 0 ||
+      ::fsync(temp->fd()) != 0)
+    return Status::from_errno();
+  // Renamed while still locked, so no cleaner takes it for a leftover.
+  if (::rename(temp->path().c_str(), target.c_str()) != 0) return Status::from_errno();
+  temp->keep();
+  temp->close();
   sync_directory(dir);
-  return true;
+  return Status::success();
 }
 
-int run_command(const std::string& command_line) {
-  if (const CommandRunner& runner = current_runner()) return runner(command_line);
-  return std::system(command_line.c_str());
+int run_command(const CommandLine& command) {
+  if (!command.valid()) {
+    log(LOG_ERR, "command refused: a value holds a line break\n");
+    return -1;
+  }
+  if (const CommandRunner& runner = current_runner()) return runner(command.str());
+  return std::system(command.str().c_str());
 }
 
 CommandRunner set_command_runner(CommandRunner runner) {
   return std::exchange(current_runner(), std::move(runner));
-}
-
-std::string shell_quote(std::string_view value) {
-  if (!value.empty()) {
-    bool plain = true;
-    for (const char c : value) plain = plain && is_plain_shell_character(c);
-    if (plain) return std::string(value);
-  }
-  std::string quoted = "'";
-  for (const char c : value) {
-    if (c == '\0') continue;  // would end the command line early
-    if (c == '\'')
-      quoted += "'\\''";
-    else
-      quoted += c;
-  }
-  quoted += '\'';
-  return quoted;
 }
 
 }  // namespace nexa::sys

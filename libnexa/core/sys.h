@@ -1,59 +1,150 @@
 // The one layer between the library and the operating system: every path
-// it touches, every shell command it runs and every whole-file write.
+// it touches, every shell command it runs, every whole-file write, the
+// account files, the clock, the system log and the few kernel calls.
 #pragma once
 
+#include <net/if.h>
+#include <sys/statfs.h>
 #include <sys/types.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <ctime>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
+
+#include "core/command_line.h"
+#include "core/owners.h"
 
 namespace nexa::sys {
 
-// ---- Paths. With NEXALIB_ROOT set, every path is resolved under that
-// directory (like --root of system tools); unset, paths are used as given.
-std::string map_path(std::string_view path);
+// ---- Results. Every call of this layer that can fail gives a Status or a
+// Result: success (with its value), or the errno of the failure.
+class Status {
+ public:
+  static Status success() { return Status(0); }
+  static Status failure(int error) { return Status(error ? error : EIO); }
+  // The failure errno describes right now.
+  static Status from_errno() { return failure(errno); }
+  static Status from_call(int result) { return result == 0 ? success() : from_errno(); }
 
-struct FileCloser {
-  void operator()(FILE* f) const {
-    if (f) std::fclose(f);
-  }
+  explicit operator bool() const { return error_ == 0; }
+  int error() const { return error_; }
+
+ private:
+  explicit Status(int error) : error_(error) {}
+  int error_;
 };
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
-FilePtr open_file(std::string_view path, const char* mode);
+template <typename T>
+class Result {
+ public:
+  Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
+  Result(Status failure) : error_(failure.error()) {}  // NOLINT(google-explicit-constructor)
+
+  explicit operator bool() const { return value_.has_value(); }
+  int error() const { return error_; }
+  T& operator*() { return *value_; }
+  const T& operator*() const { return *value_; }
+  T* operator->() { return &*value_; }
+  const T* operator->() const { return &*value_; }
+
+ private:
+  std::optional<T> value_;
+  int error_ = 0;
+};
+
+// ---- Paths. With NEXALIB_ROOT set, every path resolves inside that
+// directory, like --root of the system's tools: each component is looked up
+// under the root, a symbolic link is followed inside it (an absolute target
+// starts again at the root) and ".." never climbs above it. Unset, paths
+// are used as given. An empty result names nothing (a loop of links).
+enum class LastLink { kFollow, kKeep };
+std::string map_path(std::string_view path, LastLink last = LastLink::kFollow);
+
+// Opens with fopen's mode plus close-on-exec.
+Result<FilePtr> open_file(std::string_view path, const char* mode);
+// Creates or empties a file for writing without following a link at its
+// place: a link planted there (in /tmp, say) makes this fail with ELOOP.
+Result<FilePtr> create_output_file(std::string_view path);
 bool is_directory(std::string_view path);
 bool is_regular_file(std::string_view path);
+// Whether anything is there, a dangling link included.
 bool exists(std::string_view path);
-// Names in a directory (without "." and ".."); empty when unreadable.
-std::vector<std::string> list_directory(std::string_view path);
-// mkdir(2) and chmod(2) on the mapped path: 0 or -1 with errno.
-int make_directory(std::string_view path, mode_t mode);
-int change_mode(std::string_view path, mode_t mode);
-int remove_file(std::string_view path);
-std::optional<std::string> read_file(std::string_view path);
+// Names in a directory (without "." and ".."), or why it could not be read
+// to the end.
+Result<std::vector<std::string>> list_directory(std::string_view path);
+Status make_directory(std::string_view path, mode_t mode);
+Status change_mode(std::string_view path, mode_t mode);
+// Removes the name itself (a link, not what it points to).
+Status remove_file(std::string_view path);
+Result<std::string> read_file(std::string_view path);
 
-// Replaces the file with content atomically: a temporary file in the same
-// directory, written, given the mode, flushed to disk and renamed over the
-// target, then the directory flushed. A crash or a failed write leaves the
-// old file whole. False when the file could not be replaced.
-bool replace_file(std::string_view path, std::string_view content, mode_t mode);
+// Replaces the file with content atomically: a temporary file named after
+// the target (".#group.1a2B3c") in the same directory, written, given the
+// mode, flushed to disk and renamed over the target, then the directory
+// flushed. A crash or a failed write leaves the old file whole, and the next
+// replacement in that directory removes such leftovers that no live writer
+// holds.
+Status replace_file(std::string_view path, std::string_view content, mode_t mode);
 
 // ---- Commands. Every shell command goes through run_command, which hands
 // it to the current runner (system(3) unless a test installed another) and
-// returns the status as system(3) gives it.
+// returns the status as system(3) gives it; a line holding a refused value
+// is not run and gives -1.
 using CommandRunner = std::function<int(const std::string& command_line)>;
-int run_command(const std::string& command_line);
+int run_command(const CommandLine& command);
 // Installs a runner (an empty one restores system(3)); returns the previous.
 CommandRunner set_command_runner(CommandRunner runner);
 
-// A value the shell sees as exactly one literal word. Ordinary values
-// (letters, digits and . - _ : / @ , + = %) come back unchanged, so command
-// lines read as written; anything else is single-quoted.
-std::string shell_quote(std::string_view value);
+// ---- Accounts, read from the (mapped) /etc/passwd and /etc/group, never
+// from the running system's name service.
+inline constexpr const char* kPasswdFile = "/etc/passwd";
+inline constexpr const char* kGroupFile = "/etc/group";
+struct User {
+  std::string name, password;
+  uid_t uid = 0;
+  gid_t gid = 0;
+  std::string gecos, home, shell;
+};
+struct Group {
+  std::string name, password;
+  gid_t gid = 0;
+  std::vector<std::string> members;
+};
+Result<std::vector<User>> read_users();
+Result<std::vector<Group>> read_groups();
+std::optional<User> find_user(std::string_view name);
+std::optional<Group> find_group(std::string_view name);
+
+// ---- The clock and the system log.
+using Clock = std::function<time_t()>;
+time_t now();
+// Installs a clock (an empty one restores time(2)); returns the previous.
+Clock set_clock(Clock clock);
+
+using LogSink = std::function<void(int priority, const std::string& message)>;
+void log(int priority, std::string_view message);
+// Installs a sink (an empty one restores syslog(3)); returns the previous.
+LogSink set_log_sink(LogSink sink);
+
+// ---- Kernel calls, one seam each; tests install fakes.
+// statfs(2) of the mapped path.
+Result<struct statfs> file_system_stats(std::string_view path);
+// quotactl(2); the special device is not mapped (it names a device).
+Status quota_control(int command, std::string_view special, int id, void* data);
+// ioctl(2) with an interface request on a datagram socket of its own.
+Status interface_control(unsigned long request, struct ifreq& data);
+
+struct KernelCalls {
+  std::function<int(const char* path, struct statfs* out)> statfs;
+  std::function<int(int command, const char* special, int id, void* data)> quotactl;
+  std::function<int(unsigned long request, struct ifreq* data)> interface_ioctl;
+};
+// Installs fakes (empty members use the real calls); returns the previous.
+KernelCalls set_kernel_calls(KernelCalls calls);
 
 }  // namespace nexa::sys

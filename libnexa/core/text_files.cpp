@@ -25,11 +25,11 @@ int write_line_list(GSList* lines, const char* path, mode_t mode) {
 
 GSList* load_line_list(const char* path) {
   if (!path) return nullptr;
-  sys::FilePtr file = sys::open_file(path, "r");
+  sys::Result<FilePtr> file = sys::open_file(path, "r");
   if (!file) return nullptr;
   GSList* lines = nullptr;
   char piece[kLinePiece + 1];
-  while (std::fgets(piece, sizeof piece, file.get())) lines = g_slist_prepend(lines, strdup(piece));
+  while (std::fgets(piece, sizeof piece, file->get())) lines = g_slist_prepend(lines, strdup(piece));
   return g_slist_reverse(lines);
 }
 

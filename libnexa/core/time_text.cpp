@@ -5,10 +5,12 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "core/sys.h"
+
 namespace nexa {
 
 std::string tick_text() {
-  return std::to_string(static_cast<int>(std::time(nullptr)));
+  return std::to_string(static_cast<int>(sys::now()));
 }
 
 std::string local_time_text(const char* seconds) {

@@ -2,6 +2,7 @@
 #include "web/language.h"
 
 #include <libintl.h>
+#include <syslog.h>
 
 #include <algorithm>
 #include <cctype>
@@ -118,9 +119,15 @@ std::string wizard_language(OdbHandle* h) {
   return copied(preference);
 }
 
-std::string installed_languages(size_t max_size) {
+sys::Result<std::string> installed_languages(size_t max_size) {
+  const sys::Result<std::vector<std::string>> entries = sys::list_directory(kLocaleDir);
+  if (!entries) {
+    sys::log(LOG_ERR, std::string("cannot list the installed languages: ") +
+                          std::strerror(entries.error()) + "\n");
+    return sys::Status::failure(entries.error());
+  }
   std::vector<std::string> names;
-  for (const auto& name : sys::list_directory(kLocaleDir)) {
+  for (const auto& name : *entries) {
     if (name[0] == '.') continue;
     if (sys::exists(std::string(kLocaleDir) + "/" + name + "/LC_MESSAGES")) names.push_back(name);
   }

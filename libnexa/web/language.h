@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -18,8 +19,9 @@ std::string browser_language(const char* accept_language);
 std::string request_language(OdbHandle* h);
 std::string wizard_language(OdbHandle* h);
 // "&code&code&" of the installed languages, alphabetical, at most max_size
-// bytes with its terminator (languages that do not fit are left out).
-std::string installed_languages(size_t max_size);
+// bytes with its terminator (languages that do not fit are left out); a
+// directory that cannot be read is a failure, reported to the system log.
+sys::Result<std::string> installed_languages(size_t max_size);
 
 // The translation of msgid in lang, from the catalogs under kLocaleDir.
 const char* translate(const char* lang, const char* domain, const char* msgid);

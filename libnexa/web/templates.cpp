@@ -41,8 +41,7 @@ bool write_line(char*& end, char* limit, std::string_view key, std::string_view 
   const std::string clean = one_line(value);
   // Keep the terminating zero inside the room.
   if (static_cast<size_t>(limit - end) < key.size() + clean.size() + 3) {
-    syslog(LOG_ERR, "page values do not fit, %.*s left out\n", static_cast<int>(key.size()),
-           key.data());
+    sys::log(LOG_ERR, "page values do not fit, " + std::string(key) + " left out\n");
     return false;
   }
   end = PatchStrCpy(end, std::string(key).c_str(), clean.c_str());
@@ -54,13 +53,13 @@ bool write_line(char*& end, char* limit, std::string_view key, std::string_view 
 bool rewrite_count(PatchMem* p, char* number, const std::string& index) {
   const size_t old_digits = std::strcspn(number, "\n");
   if (index.size() < old_digits) {
-    syslog(LOG_ERR, "Souldn't be happen.\n");
+    sys::log(LOG_ERR, "Souldn't be happen.\n");
     return false;
   }
   const size_t grow = index.size() - old_digits;
   if (grow > 0) {
     if (static_cast<size_t>(loop_limit(p) - p->loop_end) <= grow) {
-      syslog(LOG_ERR, "page loop counts do not fit\n");
+      sys::log(LOG_ERR, "page loop counts do not fit\n");
       return false;
     }
     std::memmove(number + old_digits + grow, number + old_digits,
@@ -121,7 +120,7 @@ void append_loop_value(PatchMem* p, const char* loop, const char* name, const ch
   const std::string clean = one_line(value ? value : "");
   if (key.size() > kMaxAppendKey ||
       static_cast<size_t>(var_limit(p) - p->var_end) < key.size() + clean.size() + 3) {
-    syslog(LOG_ERR, "page values do not fit, %s left out\n", key.c_str());
+    sys::log(LOG_ERR, "page values do not fit, " + key + " left out\n");
     return;
   }
   if (char* count = const_cast<char*>(find_value(p->loop_start, loop))) {
@@ -237,9 +236,10 @@ bool is_page_name(std::string_view path) {
 
 void send_file(const char* path, PatchMem* p, FILE* out) {
   if (!path) return;
-  sys::FilePtr file = sys::open_file(path, "rb");
+  sys::Result<FilePtr> opened = sys::open_file(path, "rb");
   struct stat st {};
-  if (!file || fstat(fileno(file.get()), &st) != 0) return;
+  if (!opened || fstat(fileno(opened->get()), &st) != 0) return;
+  const FilePtr file = std::move(*opened);
   if (!is_page_name(path)) {
     std::fprintf(out, "Content-type:image/jpg\n\n");
     char buf[8192];

@@ -175,9 +175,10 @@ char* nexalib_get_wizard_localePreference(OdbHandle* h) {
 }
 int nexalib_get_dir_locale(char* dest) {
   if (!dest) return 0;
-  const std::string list = installed_languages(NEXALIB_LOCALE_LIST_SIZE);
-  std::memcpy(dest, list.c_str(), list.size() + 1);
-  return list.empty() ? 0 : 1;
+  const sys::Result<std::string> list = installed_languages(NEXALIB_LOCALE_LIST_SIZE);
+  const std::string text = list ? *list : "";
+  std::memcpy(dest, text.c_str(), text.size() + 1);
+  return text.empty() ? 0 : 1;
 }
 char* nexalib_ui_gettext(const char* lang, const char* domain, const char* msgid) {
   return const_cast<char*>(translate(lang, domain, msgid));

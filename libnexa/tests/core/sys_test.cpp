@@ -1,10 +1,16 @@
-// The operating-system layer: path mapping, shell quoting, command runner
-// and atomic whole-file replacement.
+// The operating-system layer: a root that confines, atomic whole-file
+// replacement with its leftovers, close-on-exec, and the command runner.
 #include "core/sys.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
 
 #include "library_test.h"
 
@@ -16,45 +22,79 @@ using testing::LibraryTest;
 TEST(MapPath, UsesTheRootOnlyWhenSet) {
   unsetenv("NEXALIB_ROOT");
   EXPECT_EQ(sys::map_path("/etc/group"), "/etc/group");
-  setenv("NEXALIB_ROOT", "/srv/root/", 1);
-  EXPECT_EQ(sys::map_path("/etc/group"), "/srv/root/etc/group");
-  EXPECT_EQ(sys::map_path("etc/group"), "/srv/root/etc/group");
+  EXPECT_EQ(sys::map_path("/etc/../etc/group"), "/etc/../etc/group") << "used as given";
   setenv("NEXALIB_ROOT", "", 1);
   EXPECT_EQ(sys::map_path("/etc/group"), "/etc/group");
   unsetenv("NEXALIB_ROOT");
 }
 
-TEST(ShellQuote, OrdinaryValuesStayAsWritten) {
-  EXPECT_EQ(sys::shell_quote("/usr/ruvoro/etc/rc.d/S80samba.sh"),
-            "/usr/ruvoro/etc/rc.d/S80samba.sh");
-  EXPECT_EQ(sys::shell_quote("user@host:1,a+b=c%d_e-f.g"), "user@host:1,a+b=c%d_e-f.g");
+class SysTest : public LibraryTest {
+ protected:
+  void link(const std::string& target, std::string_view logical) {
+    ASSERT_EQ(symlink(target.c_str(), path(logical).c_str()), 0) << logical;
+  }
+};
+
+TEST_F(SysTest, PathsResolveInsideTheRoot) {
+  write_file("/data/group", "kept\n");
+  write_file("/etc/.keep", "");
+  link("/data/group", "/etc/group");  // absolute: taken relative to the root
+  link("../data", "/etc/data");       // relative
+  link("/", "/etc/top");              // the root itself
+  link("loop", "/etc/loop");
+  const struct {
+    const char* given;
+    std::string expected;
+  } rows[] = {
+      {"/etc/group", root + "/data/group"},
+      {"etc/group", root + "/data/group"},
+      {"/etc/data/group", root + "/data/group"},
+      {"/../../../etc/passwd", root + "/etc/passwd"},
+      {"/etc/../../../../data/group", root + "/data/group"},
+      {"/etc/top/../../data/x", root + "/data/x"},
+      {"/etc/./new/../f", root + "/etc/f"},
+      {"/", root},
+      {"/etc/loop", ""},
+  };
+  for (const auto& row : rows) EXPECT_EQ(sys::map_path(row.given), row.expected) << row.given;
+  EXPECT_EQ(sys::map_path("/etc/group", sys::LastLink::kKeep), root + "/etc/group");
 }
 
-TEST(ShellQuote, AnythingElseBecomesOneLiteralWord) {
-  EXPECT_EQ(sys::shell_quote(""), "''");
-  EXPECT_EQ(sys::shell_quote("my share"), "'my share'");
-  EXPECT_EQ(sys::shell_quote("a'b"), "'a'\\''b'");
-  EXPECT_EQ(sys::shell_quote(std::string_view("a\0b", 3)), "'ab'");
-  // The real shell agrees: the hostile value comes back unchanged, nothing runs.
-  const std::string hostile = "x'; touch /tmp/nexa-pwned; echo '$(id) `id` \\ \"q\" \n*";
-  FILE* shell = popen(("printf %s " + sys::shell_quote(hostile)).c_str(), "r");
-  ASSERT_NE(shell, nullptr);
-  std::string echoed;
-  char buf[256];
-  size_t n;
-  while ((n = fread(buf, 1, sizeof buf, shell)) > 0) echoed.append(buf, n);
-  pclose(shell);
-  EXPECT_EQ(echoed, hostile);
+TEST_F(SysTest, ReplaceFileStaysInsideTheRoot) {
+  // The host's own file at the link's target must never be touched.
+  const std::string outside = root + "-outside";
+  ASSERT_EQ(mkdir(outside.c_str(), 0755), 0);
+  write_file(outside + "/.keep", "");  // the same directory inside the root
+  write_file("/etc/.keep", "");
+  link(outside + "/group", "/etc/group");
+  EXPECT_TRUE(sys::replace_file("/etc/group", "new\n", 0644));
+  EXPECT_FALSE(std::filesystem::exists(outside + "/group"));
+  EXPECT_EQ(read_file(outside + "/group"), "new\n") << "written at the target, inside the root";
+  std::filesystem::remove_all(outside);
 }
 
-class SysTest : public LibraryTest {};
+TEST_F(SysTest, ReplaceFileWritesThroughALinkAndKeepsIt) {
+  write_file("/data/group", "old\n");
+  write_file("/etc/.keep", "");
+  link("/data/group", "/etc/group");
+  EXPECT_TRUE(sys::replace_file("/etc/group", "new\n", 0644));
+  EXPECT_EQ(read_file("/data/group"), "new\n");
+  struct stat st {};
+  ASSERT_EQ(lstat(path("/etc/group").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+}
 
-TEST_F(SysTest, RunnerCanBeReplacedAndRestored) {
-  EXPECT_EQ(sys::run_command("true"), 0);
-  EXPECT_EQ(commands.lines, std::vector<std::string>{"true"});
-  auto recorder = sys::set_command_runner({});
-  EXPECT_EQ(sys::run_command("exit 3"), 3 << 8) << "the real shell runs when no runner is set";
-  sys::set_command_runner(std::move(recorder));
+TEST_F(SysTest, OutputFilesRefuseAPlantedLink) {
+  write_file("/etc/shadow", "secret\n");
+  write_file("/tmp/.keep", "");
+  link("/etc/shadow", "/tmp/test");
+  sys::Result<FilePtr> file = sys::create_output_file("/tmp/test");
+  EXPECT_FALSE(file);
+  EXPECT_EQ(file.error(), ELOOP);
+  EXPECT_EQ(read_file("/etc/shadow"), "secret\n");
+  ASSERT_TRUE(sys::remove_file("/tmp/test"));
+  EXPECT_TRUE(exists("/etc/shadow")) << "removing a link leaves its target";
+  EXPECT_TRUE(sys::create_output_file("/tmp/test"));
 }
 
 TEST_F(SysTest, ReplaceFileWritesContentAndExactMode) {
@@ -67,34 +107,78 @@ TEST_F(SysTest, ReplaceFileWritesContentAndExactMode) {
   EXPECT_EQ(list_dir("/etc"), std::vector<std::string>{"f"}) << "no temporary file left";
 }
 
-TEST_F(SysTest, OldFileSurvivesAWriterThatCannotFinish) {
+TEST_F(SysTest, AWriterThatCannotFinishLeavesTheOldFileAndNoLitter) {
   write_file("/etc/passwd", "root:x:0:0::/root:/bin/sh\n", 0644);
   // A file-size limit makes the write fail half way, like a full disk.
   const testing::ChildResult child = testing::run_in_child([] {
     signal(SIGXFSZ, SIG_IGN);
     rlimit limit{4096, 4096};
     setrlimit(RLIMIT_FSIZE, &limit);
-    const bool ok = sys::replace_file("/etc/passwd", std::string(100000, 'x'), 0644);
-    std::printf("%s", ok ? "replaced" : "refused");
+    const sys::Status status = sys::replace_file("/etc/passwd", std::string(100000, 'x'), 0644);
+    std::printf("%s", status ? "replaced" : std::strerror(status.error()));
   });
-  EXPECT_EQ(child.out, "refused");
+  EXPECT_EQ(child.out, std::strerror(EFBIG));
   EXPECT_EQ(read_file("/etc/passwd"), "root:x:0:0::/root:/bin/sh\n");
   EXPECT_EQ(list_dir("/etc"), std::vector<std::string>{"passwd"});
 }
 
-TEST_F(SysTest, ReplaceFileWritesThroughASymlink) {
-  write_file("/data/group", "old\n");
-  write_file("/etc/.keep", "");
-  ASSERT_EQ(symlink(path("/data/group").c_str(), path("/etc/group").c_str()), 0);
+TEST_F(SysTest, TemporaryFilesAreNamedAfterTheirTargetAndLeftoversRemoved) {
+  write_file("/etc/group", "old\n");
+  // A writer killed in the middle of its write leaves its temporary file.
+  testing::run_in_child([] {
+    rlimit limit{1, 1};
+    setrlimit(RLIMIT_FSIZE, &limit);  // SIGXFSZ ends the process
+    (void)sys::replace_file("/etc/group", "half written\n", 0644);
+  });
+  const std::vector<std::string> after_kill = list_dir("/etc");
+  ASSERT_EQ(after_kill.size(), 2u);
+  EXPECT_TRUE(after_kill[0].starts_with(".#group.") && after_kill[0].size() == 14)
+      << after_kill[0];
+
+  // Another leftover, a writer still at work (holding its lock), and files
+  // that are not ours.
+  write_file("/etc/.#passwd.Zz9yX8", "");
+  write_file("/etc/.#group.held00", "");
+  write_file("/etc/.#notes", "");
+  write_file("/etc/.#group.tooshort", "");
+  const UniqueFd held(open(path("/etc/.#group.held00").c_str(), O_RDONLY | O_CLOEXEC));
+  ASSERT_EQ(flock(held.get(), LOCK_EX), 0);
   EXPECT_TRUE(sys::replace_file("/etc/group", "new\n", 0644));
-  EXPECT_EQ(read_file("/data/group"), "new\n");
-  struct stat st {};
-  ASSERT_EQ(lstat(path("/etc/group").c_str(), &st), 0);
-  EXPECT_TRUE(S_ISLNK(st.st_mode)) << "the link stays";
+  EXPECT_EQ(list_dir("/etc"), (std::vector<std::string>{".#group.held00", ".#group.tooshort",
+                                                        ".#notes", "group"}));
+  EXPECT_EQ(read_file("/etc/group"), "new\n");
+}
+
+TEST_F(SysTest, DescriptorsAreCloseOnExec) {
+  write_file("/etc/f", "x");
+  sys::Result<FilePtr> in = sys::open_file("/etc/f", "r");
+  sys::Result<FilePtr> out = sys::create_output_file("/etc/g");
+  ASSERT_TRUE(in && out);
+  EXPECT_TRUE(fcntl(fileno(in->get()), F_GETFD) & FD_CLOEXEC);
+  EXPECT_TRUE(fcntl(fileno(out->get()), F_GETFD) & FD_CLOEXEC);
+}
+
+TEST_F(SysTest, ListingReportsAnUnreadableDirectory) {
+  write_file("/d/a", "");
+  write_file("/d/b", "");
+  sys::Result<std::vector<std::string>> names = sys::list_directory("/d");
+  ASSERT_TRUE(names);
+  std::sort(names->begin(), names->end());
+  EXPECT_EQ(*names, (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(sys::list_directory("/missing").error(), ENOENT);
+  EXPECT_EQ(sys::list_directory("/d/a").error(), ENOTDIR);
+}
+
+TEST_F(SysTest, RunnerCanBeReplacedAndRestored) {
+  EXPECT_EQ(sys::run_command(CommandLine("true")), 0);
+  EXPECT_EQ(commands.lines, std::vector<std::string>{"true"});
+  auto recorder = sys::set_command_runner({});
+  EXPECT_EQ(sys::run_command(CommandLine("exit 3")), 3 << 8) << "the real shell runs";
+  sys::set_command_runner(std::move(recorder));
 }
 
 TEST_F(SysTest, ReplaceFileFailsInAMissingDirectory) {
-  EXPECT_FALSE(sys::replace_file("/no/such/dir/f", "x", 0644));
+  EXPECT_EQ(sys::replace_file("/no/such/dir/f", "x", 0644).error(), ENOENT);
 }
 
 }  // namespace

@@ -12,8 +12,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "odb_standin.h"
 #include "core/sys.h"
+#include "odb_standin.h"
 
 namespace nexa::testing {
 
@@ -63,11 +63,23 @@ LibraryTest::LibraryTest() {
   if (root.empty()) ADD_FAILURE() << "cannot make a temporary root";
   setenv("NEXALIB_ROOT", root.c_str(), 1);
   sys::set_command_runner([this](const std::string& line) { return commands.run(line); });
+  sys::set_log_sink([this](int, const std::string& message) { logged.push_back(message); });
   odb_standin_reset();
+}
+
+void LibraryTest::set_now(time_t moment) {
+  sys::set_clock([moment] { return moment; });
+}
+
+void LibraryTest::set_kernel_calls(sys::KernelCalls calls) {
+  sys::set_kernel_calls(std::move(calls));
 }
 
 LibraryTest::~LibraryTest() {
   sys::set_command_runner({});
+  sys::set_log_sink({});
+  sys::set_clock({});
+  sys::set_kernel_calls({});
   unsetenv("NEXALIB_ROOT");
   odb_standin_reset();
   std::error_code ignored;

@@ -7,11 +7,14 @@
 #include <sys/types.h>
 
 #include <cstring>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "core/sys.h"
 
 namespace nexa::testing {
 
@@ -55,8 +58,14 @@ class LibraryTest : public ::testing::Test {
   // Names in a directory of the root (to spot stray temporary files).
   std::vector<std::string> list_dir(std::string_view logical) const;
 
+  // Fakes of the clock and the kernel calls, cleared after each test.
+  void set_now(time_t moment);
+  void set_kernel_calls(sys::KernelCalls calls);
+
   std::string root;
   CommandRecorder commands;
+  // What the library sent to the system log, one message each.
+  std::vector<std::string> logged;
 };
 
 }  // namespace nexa::testing

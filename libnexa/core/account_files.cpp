@@ -1,0 +1,66 @@
+// Users and groups as the (mapped) account files list them; the running
+// system's name service is never asked, so a root holds its own accounts.
+#include <grp.h>
+#include <pwd.h>
+
+#include "core/sys.h"
+
+namespace nexa::sys {
+
+namespace {
+
+User user_of(const passwd& entry) {
+  return {entry.pw_name, entry.pw_passwd, entry.pw_uid, entry.pw_gid,
+          entry.pw_gecos, entry.pw_dir, entry.pw_shell};
+}
+
+Group group_of(const group& entry) {
+  Group g{entry.gr_name, entry.gr_passwd, entry.gr_gid, {}};
+  for (char** member = entry.gr_mem; member && *member; ++member) g.members.emplace_back(*member);
+  return g;
+}
+
+// fgetpwent and fgetgrent skip malformed lines, as the C library's own
+// lookups do.
+template <typename Entry, typename Record, typename Next, typename Convert>
+Result<std::vector<Record>> read_entries(const char* path, Next next, Convert convert) {
+  Result<FilePtr> file = open_file(path, "r");
+  if (!file) return Status::failure(file.error());
+  std::vector<Record> records;
+  for (;;) {
+    errno = 0;
+    const Entry* entry = next(file->get());
+    if (!entry) break;
+    records.push_back(convert(*entry));
+  }
+  if (std::ferror(file->get())) return Status::failure(EIO);
+  return records;
+}
+
+}  // namespace
+
+Result<std::vector<User>> read_users() {
+  return read_entries<passwd, User>(kPasswdFile, ::fgetpwent, user_of);
+}
+
+Result<std::vector<Group>> read_groups() {
+  return read_entries<group, Group>(kGroupFile, ::fgetgrent, group_of);
+}
+
+std::optional<User> find_user(std::string_view name) {
+  const Result<std::vector<User>> users = read_users();
+  if (users)
+    for (const User& user : *users)
+      if (user.name == name) return user;
+  return std::nullopt;
+}
+
+std::optional<Group> find_group(std::string_view name) {
+  const Result<std::vector<Group>> groups = read_groups();
+  if (groups)
+    for (const Group& g : *groups)
+      if (g.name == name) return g;
+  return std::nullopt;
+}
+
+}  // namespace nexa::sys

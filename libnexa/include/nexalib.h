@@ -8,6 +8,10 @@
  * nexalib_g_slist_free_all. Lists and props obtained from the configuration
  * daemon's client library (odb.h) belong to that library and are never freed
  * by the caller.
+ *
+ * The library is built with 64-bit time and file offsets; no declaration
+ * here uses time_t, off_t or any other type whose size they change, so
+ * programs built either way may call it.
  */
 /* clang-format off */
 #ifndef NEXALIB_H

@@ -13,6 +13,16 @@ def declared(header_path):
     return set(re.findall(r"^NEXALIB_API\b[^;(]*?\b([A-Za-z_]\w*)\s*\(", text, flags=re.M))
 
 
+# Types whose size changes with _TIME_BITS or _FILE_OFFSET_BITS: a
+# declaration using one would tie callers to the library's choice.
+SIZE_DEPENDENT = re.compile(r"\b(time_t|off_t|ino_t|blkcnt_t|fsblkcnt_t|fsfilcnt_t|struct\s+(stat|statfs|timespec|timeval|dirent))\b")
+
+
+def size_dependent(header_path):
+    text = re.sub(r"/\*.*?\*/", "", open(header_path, encoding="utf-8").read(), flags=re.S)
+    return sorted({m.group(0) for m in SIZE_DEPENDENT.finditer(text)})
+
+
 def exported(library_path):
     out = subprocess.run(["nm", "-D", "--defined-only", library_path],
                          check=True, capture_output=True, text=True).stdout
@@ -34,6 +44,8 @@ def main():
         problems.append(f"declared but not exported: {name}")
     for name in sorted(have - want):
         problems.append(f"exported but not declared: {name}")
+    for name in size_dependent(header):
+        problems.append(f"declaration depends on 64-bit time or offsets: {name}")
     for name in sorted(n for n in have if n.startswith("odb_")):
         problems.append(f"defines a client-library symbol: {name}")
     for line in problems:

@@ -1,6 +1,8 @@
 // String lists, record tables, odb arrays and comma lists.
 #include "core/string_lists.h"
 
+#include "core/config_values.h"
+
 #include <cstdlib>
 #include <cstring>
 
@@ -39,7 +41,7 @@ void free_record_table(GHashTable* table) {
 std::string join_odb_array(const std::vector<std::string_view>& items) {
   std::string array = "&";
   for (const auto item : items) {
-    if (item.find('&') != std::string_view::npos) continue;
+    if (!is_acceptable(ValueKind::kOdbArrayItem, item)) continue;
     array += item;
     array += '&';
   }
@@ -61,7 +63,7 @@ std::vector<std::string> split_delimited(std::string_view text, char delimiter) 
 std::string join_group_members(const std::vector<std::string_view>& items) {
   std::string members;
   for (const auto item : items) {
-    if (item.find_first_of(",:\n\r") != std::string_view::npos) continue;
+    if (!is_acceptable(ValueKind::kAccountName, item)) continue;
     if (!members.empty()) members += ',';
     members += item;
   }

@@ -17,8 +17,8 @@ void free_string_list(GSList* list);
 gboolean free_table_entry(gpointer key, gpointer value, gpointer unused);
 void free_record_table(GHashTable* table);  // null allowed
 
-// "&a&b&c&" for a, b, c. An element holding "&" cannot be represented (it
-// would read back as two) and is left out.
+// "&a&b&c&" for a, b, c. An element holding "&" (it would read back as
+// two) or a line break cannot be represented and is left out.
 std::string join_odb_array(const std::vector<std::string_view>& items);
 // The first character (the leading delimiter) is skipped; every later
 // delimiter ends an element; text after the last one is dropped.
@@ -26,8 +26,8 @@ std::vector<std::string> split_delimited(std::string_view text, char delimiter);
 inline std::vector<std::string> split_odb_array(std::string_view array) {
   return split_delimited(array, '&');
 }
-// "a,b,c". Elements that would break a group line ("," ":" or a line break)
-// are left out.
+// "a,b,c". Elements that are no account name (holding "," ":" or a line
+// break, which would break a group line) are left out.
 std::string join_group_members(const std::vector<std::string_view>& items);
 
 GSList* delete_member(GSList* list, const char* member);

@@ -12,6 +12,7 @@
 #include <deque>
 #include <vector>
 
+#include "core/config_values.h"
 #include "core/odb_access.h"
 #include "core/sys.h"
 
@@ -24,8 +25,8 @@ constexpr std::string_view kDaemonReference = "[[base-odb";
 // A code names a directory under the locale directory; nothing that could
 // leave it.
 bool usable_code(std::string_view tag) {
-  return !tag.empty() && tag.size() <= kMaxLanguageCode &&
-         tag.find('/') == std::string_view::npos && tag.front() != '.';
+  return is_acceptable(ValueKind::kPathComponent, tag) && tag.size() <= kMaxLanguageCode &&
+         tag.front() != '.';
 }
 
 bool installed(std::string_view tag) {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "core/config_values.h"
 #include "core/sys.h"
 
 namespace nexa {
@@ -31,10 +32,7 @@ char* var_limit(PatchMem* p) {
 // Values are single lines: a line break in a value would add a line, that
 // is a variable of its own.
 std::string one_line(std::string_view value) {
-  std::string line(value);
-  for (char& c : line)
-    if (c == '\n' || c == '\r') c = ' ';
-  return line;
+  return flattened(ValueKind::kFreeText, value);
 }
 
 bool write_line(char*& end, char* limit, std::string_view key, std::string_view value) {

@@ -1,0 +1,28 @@
+// Values from configuration objects, callers and the network, guarded in
+// one place before they go into a file, a list or an array: each kind of
+// value has the characters that would end it early or add a line, a field,
+// a section or an element.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace nexa {
+
+enum class ValueKind {
+  kFreeText,       // a value on one line of a file: no CR, LF or NUL
+  kSectionName,    // "[name]" of a sectioned file: nor "[" or "]"
+  kAccountName,    // a user or group name in passwd and group: nor ":" or ","
+  kAccountField,   // another field of those files: nor ":"
+  kListItem,       // an element of a comma list: nor ","
+  kOdbArrayItem,   // an element of an odb array: nor "&"
+  kPathComponent,  // one name of a path: nor "/"; not empty, "." or ".."
+};
+
+// Whether the value can be written as it is.
+bool is_acceptable(ValueKind kind, std::string_view value);
+// The value with each character its kind forbids turned into a blank (NUL
+// dropped). A path component that stays unacceptable gives "".
+std::string flattened(ValueKind kind, std::string_view value);
+
+}  // namespace nexa

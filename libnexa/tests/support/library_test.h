@@ -16,6 +16,16 @@
 
 #include "core/sys.h"
 
+// The harness's other pieces, so that a test includes only this header.
+#include "golden.h"
+#include "hostile_values.h"
+#include "odb_session.h"
+#include "owned.h"
+#include "scoped_env.h"
+#include "shell_words.h"
+#include "text_display.h"
+#include "validator.h"
+
 namespace nexa::testing {
 
 // Records every command line the library runs and plays the programs:

@@ -11,23 +11,8 @@ using testing::LibraryTest;
 
 class OdbAccessTest : public LibraryTest {
  protected:
-  OdbAccessTest() { h = odb_handle_new(); }
-  ~OdbAccessTest() override { odb_handle_destroy(h); }
-
-  guint32 add(const char* cls, std::initializer_list<std::pair<const char*, const char*>> props,
-              const char* ns = "") {
-    const guint32 oid = odb_standin_add_object(cls);
-    for (const auto& [key, value] : props) odb_standin_set_prop(oid, ns, key, value);
-    return oid;
-  }
-  std::string log() {
-    char* text = odb_standin_log_text();
-    std::string copy = text ? text : "";
-    g_free(text);
-    return copy;
-  }
-
-  OdbHandle* h = nullptr;
+  testing::OdbSession odb;
+  OdbHandle* h = odb.get();
 };
 
 TEST_F(OdbAccessTest, CgiConnectionFailureShowsAPageAndExits) {
@@ -58,8 +43,8 @@ TEST_F(OdbAccessTest, ConnectionsAndByeByes) {
   EXPECT_EQ(oid, 7);
   odb_standin_set_bye_result(5);
   EXPECT_EQ(nexalib_bye_bye_handler_fail(handler, "share_dup"), 5) << "the client's result";
-  EXPECT_EQ(log(),
-            "connect /usr/trellis/odbd.socket\nbye\nconnect_handler 7\nbye_handler 1 share_dup\n");
+  EXPECT_EQ(odb.log(), (std::vector<std::string>{"connect /usr/trellis/odbd.socket", "bye",
+                                                 "connect_handler 7", "bye_handler 1 share_dup"}));
   for (auto bye : {nexalib_bye_bye_handler_success, nexalib_bye_bye_socket_file_success,
                    nexalib_bye_bye_socket_file_fail})
     EXPECT_EQ(bye(nullptr), -1);
@@ -67,9 +52,9 @@ TEST_F(OdbAccessTest, ConnectionsAndByeByes) {
 }
 
 TEST_F(OdbAccessTest, LookupsByClassAndProperty) {
-  const guint32 a = add("Share", {{"name", "music"}, {"users", "&ann&bob&"}});
-  const guint32 b = add("Share", {{"name", "films"}});
-  add("User", {{"name", "music"}});
+  const guint32 a = odb.add("Share", {{"name", "music"}, {"users", "&ann&bob&"}});
+  const guint32 b = odb.add("Share", {{"name", "films"}});
+  odb.add("User", {{"name", "music"}});
   EXPECT_EQ(get_oids_numbers(find_classname_oids(h, "Share")), 2);
   EXPECT_EQ(find_classname_oids(h, "Nothing"), nullptr);
   EXPECT_EQ(get_oids_numbers(nullptr), 0);
@@ -83,8 +68,8 @@ TEST_F(OdbAccessTest, LookupsByClassAndProperty) {
 }
 
 TEST_F(OdbAccessTest, CompareLookupWalksTheClassInOrder) {
-  const guint32 a = add("Disk", {{"slot", "1"}});
-  const guint32 b = add("Disk", {{"slot", "2"}});
+  const guint32 a = odb.add("Disk", {{"slot", "1"}});
+  const guint32 b = odb.add("Disk", {{"slot", "2"}});
   int oid = 0;
   OdbProps* found = nexalib_get_objectOid_and_compare(h, &oid, "Disk", "slot", "1");
   ASSERT_NE(found, nullptr);
@@ -102,7 +87,7 @@ TEST_F(OdbAccessTest, SystemAndNetworkObjects) {
   EXPECT_EQ(oid, 99) << "untouched without a System object";
   EXPECT_EQ(nexalib_get_bootup_type(h), 0);
 
-  const guint32 sys = add("System", {{"hd_bootup", "1"}});
+  const guint32 sys = odb.add("System", {{"hd_bootup", "1"}});
   odb_standin_set_prop(sys, "Samba", "enabled", "1");
   EXPECT_EQ(nexalib_get_bootup_type(h), 1);
   EXPECT_STREQ(odb_props_get(nexalib_get_system_namespace(h, "Samba"), "enabled"), "1");
@@ -112,8 +97,8 @@ TEST_F(OdbAccessTest, SystemAndNetworkObjects) {
   EXPECT_STREQ(odb_props_get(nexalib_get_system_and_oid(h, &oid), "hd_bootup"), "1");
   EXPECT_EQ(oid, static_cast<int>(sys));
 
-  add("Network", {{"devName", "eth0"}});
-  const guint32 wan = add("Network", {{"devName", "eth1"}});
+  odb.add("Network", {{"devName", "eth0"}});
+  const guint32 wan = odb.add("Network", {{"devName", "eth1"}});
   EXPECT_STREQ(odb_props_get(nexalib_get_network(h), "devName"), "eth0");
   EXPECT_NE(nexalib_get_network_and_oid(h, &oid, "eth1"), nullptr);
   EXPECT_EQ(oid, static_cast<int>(wan));
@@ -122,16 +107,16 @@ TEST_F(OdbAccessTest, SystemAndNetworkObjects) {
 }
 
 TEST_F(OdbAccessTest, ToggleCommitFlipsOnlyAnExactOne) {
-  const guint32 sys = add("System", {});
+  const guint32 sys = odb.add("System");
   for (const auto& [before, after] : std::vector<std::pair<const char*, const char*>>{
            {"1", "0"}, {"0", "1"}, {"yes", "1"}, {"", "1"}}) {
     odb_standin_set_prop(sys, "Ftp", "commit", before);
     EXPECT_EQ(nexalib_toggle_system_namespace_commit(h, "Ftp"), 0);
     EXPECT_STREQ(odb_standin_get_prop(sys, "Ftp", "commit"), after) << before;
   }
-  odb_standin_log_clear();
+  odb.clear_log();
   EXPECT_EQ(nexalib_toggle_system_namespace_commit(h, "Nfs"), 0);
-  EXPECT_EQ(log(), "") << "no commit property: nothing written";
+  EXPECT_EQ(odb.log_text(), "") << "no commit property: nothing written";
 }
 
 TEST_F(OdbAccessTest, PropsUpdateRecordsOnlyChanges) {
@@ -172,10 +157,10 @@ TEST_F(OdbAccessTest, ToggleDaemonRunsTheServiceScript) {
 TEST_F(OdbAccessTest, DuplicateAndExistenceChecks) {
   EXPECT_EQ(nexalib_check_duplicate_class_nameval(h, "Group", "staff"), -1);
   EXPECT_EQ(nexalib_isexist_class_nameval(h, "Group", "staff"), 0);
-  add("Group", {{"name", "staff"}});
+  odb.add("Group", {{"name", "staff"}});
   EXPECT_EQ(nexalib_check_duplicate_class_nameval(h, "Group", "staff"), 0);
   EXPECT_EQ(nexalib_isexist_class_nameval(h, "Group", "staff"), 1);
-  add("Group", {{"name", "staff"}});
+  odb.add("Group", {{"name", "staff"}});
   EXPECT_EQ(nexalib_check_duplicate_class_nameval(h, "Group", "staff"), -1);
   EXPECT_EQ(nexalib_isexist_class_nameval(h, "Group", "staff"), 1);
 }

@@ -7,18 +7,9 @@
 namespace nexa {
 namespace {
 
-GSList* list_of(std::initializer_list<const char*> items) {
-  GSList* list = nullptr;
-  for (const char* item : items) list = g_slist_append(list, strdup(item));
-  return list;
-}
-
-std::vector<std::string> items_of(GSList* list) {
-  std::vector<std::string> items;
-  for (GSList* node = list; node; node = node->next)
-    items.emplace_back(static_cast<char*>(node->data));
-  return items;
-}
+using testing::items;
+using testing::make_list;
+using testing::OwnedList;
 
 std::string take(GString* s) {
   if (!s) return "(null)";
@@ -28,65 +19,55 @@ std::string take(GString* s) {
 }
 
 TEST(OdbArrays, ListsAndArraysConvertBothWays) {
-  GSList* abc = list_of({"a", "b", "c"});
-  EXPECT_EQ(take(nexalib_list_to_odb_array(abc)), "&a&b&c&");
-  EXPECT_EQ(take(nexalib_list_to_group_member_format(abc)), "a,b,c");
-  nexalib_g_slist_free_all(abc);
+  const OwnedList abc = make_list({"a", "b", "c"});
+  EXPECT_EQ(take(nexalib_list_to_odb_array(abc.get())), "&a&b&c&");
+  EXPECT_EQ(take(nexalib_list_to_group_member_format(abc.get())), "a,b,c");
   EXPECT_EQ(take(nexalib_list_to_odb_array(nullptr)), "(null)");
   EXPECT_EQ(take(nexalib_list_to_group_member_format(nullptr)), "(null)");
-
-  GSList* back = nexalib_odb_array_to_list("&a&b&c&");
-  EXPECT_EQ(items_of(back), (std::vector<std::string>{"a", "b", "c"}));
-  nexalib_g_slist_free_all(back);
+  EXPECT_EQ(items(OwnedList(nexalib_odb_array_to_list("&a&b&c&"))),
+            (std::vector<std::string>{"a", "b", "c"}));
 }
 
 TEST(OdbArrays, EdgesOfTheArrayForm) {
   EXPECT_EQ(nexalib_odb_array_to_list(nullptr), nullptr);
   EXPECT_EQ(nexalib_odb_array_to_list(""), nullptr);
   EXPECT_EQ(nexalib_odb_array_to_list("&"), nullptr) << "no element";
-  GSList* one_empty = nexalib_odb_array_to_list("&&");
-  EXPECT_EQ(items_of(one_empty), std::vector<std::string>{""});
-  nexalib_g_slist_free_all(one_empty);
-  GSList* unclosed = nexalib_odb_array_to_list("&a&b");
-  EXPECT_EQ(items_of(unclosed), std::vector<std::string>{"a"}) << "the unclosed element is lost";
-  nexalib_g_slist_free_all(unclosed);
+  EXPECT_EQ(items(OwnedList(nexalib_odb_array_to_list("&&"))), std::vector<std::string>{""});
+  EXPECT_EQ(items(OwnedList(nexalib_odb_array_to_list("&a&b"))), std::vector<std::string>{"a"})
+      << "the unclosed element is lost";
 }
 
 TEST(OdbArrays, ElementsTheFormCannotCarryAreLeftOut) {
-  GSList* list = list_of({"ann", "x&admin", "bob"});
-  EXPECT_EQ(take(nexalib_list_to_odb_array(list)), "&ann&bob&");
-  nexalib_g_slist_free_all(list);
-  list = list_of({"ann", "evil,root", "a:b", "new\nline", "bob"});
-  EXPECT_EQ(take(nexalib_list_to_group_member_format(list)), "ann,bob");
-  nexalib_g_slist_free_all(list);
+  EXPECT_EQ(take(nexalib_list_to_odb_array(make_list({"ann", "x&admin", "bob"}).get())),
+            "&ann&bob&");
+  EXPECT_EQ(take(nexalib_list_to_group_member_format(
+                make_list({"ann", "evil,root", "a:b", "new\nline", "bob"}).get())),
+            "ann,bob");
 }
 
 TEST(StringLists, DeleteMemberRemovesTheFirstExactMatch) {
-  GSList* list = list_of({"ann", "bob", "ann"});
-  list = nexalib_delete_member_from_list(list, "ann");
-  EXPECT_EQ(items_of(list), (std::vector<std::string>{"bob", "ann"}));
-  GSList* same = nexalib_delete_member_from_list(list, "an");
-  EXPECT_EQ(same, list);
-  EXPECT_EQ(items_of(list), (std::vector<std::string>{"bob", "ann"}));
-  nexalib_g_slist_free_all(list);
+  OwnedList list = make_list({"ann", "bob", "ann"});
+  list.reset(nexalib_delete_member_from_list(list.release(), "ann"));
+  EXPECT_EQ(items(list), (std::vector<std::string>{"bob", "ann"}));
+  EXPECT_EQ(nexalib_delete_member_from_list(list.get(), "an"), list.get());
+  EXPECT_EQ(items(list), (std::vector<std::string>{"bob", "ann"}));
 }
 
 TEST(LineLists, FindByKeySkipsLeadingBlanks) {
-  GSList* lines = list_of({"# users\n", " \tusers:x:100:\n", "staff:x:50:ann\n"});
-  GSList* found = nexalib_get_list_by_key(lines, "users:");
+  const OwnedList lines = make_list({"# users\n", " \tusers:x:100:\n", "staff:x:50:ann\n"});
+  GSList* found = nexalib_get_list_by_key(lines.get(), "users:");
   ASSERT_NE(found, nullptr);
   EXPECT_STREQ(static_cast<char*>(found->data), " \tusers:x:100:\n");
-  EXPECT_EQ(nexalib_get_list_by_key(lines, "nobody:"), nullptr);
-  nexalib_g_slist_free_all(lines);
+  EXPECT_EQ(nexalib_get_list_by_key(lines.get(), "nobody:"), nullptr);
 }
 
 TEST(LineLists, RemoveRecordKeepsCommentsAndEmptyLines) {
-  GSList* lines = list_of({"# ann's group\n", "ann:x:1:\n", "", "staff:x:50:ann\n", "bob:x:2:\n"});
-  lines = nexalib_remove_record_from_list(lines, "ann");
-  EXPECT_EQ(items_of(lines), (std::vector<std::string>{"# ann's group\n", "", "bob:x:2:\n"}));
-  lines = nexalib_remove_record_from_list(lines, "");
-  EXPECT_EQ(items_of(lines).size(), 3u) << "an empty pattern removes nothing";
-  nexalib_g_slist_free_all(lines);
+  OwnedList lines =
+      make_list({"# ann's group\n", "ann:x:1:\n", "", "staff:x:50:ann\n", "bob:x:2:\n"});
+  lines.reset(nexalib_remove_record_from_list(lines.release(), "ann"));
+  EXPECT_EQ(items(lines), (std::vector<std::string>{"# ann's group\n", "", "bob:x:2:\n"}));
+  lines.reset(nexalib_remove_record_from_list(lines.release(), ""));
+  EXPECT_EQ(items(lines).size(), 3u) << "an empty pattern removes nothing";
 }
 
 TEST(Strings, SafeCopyAndCuts) {
@@ -144,7 +125,7 @@ TEST(Freeing, TablesAndRecordListsReleaseEverything) {
     records = g_slist_prepend(records, record);
   }
   nexalib_g_slist_free_all_hash(records);
-  GSList* strings = list_of({"a", "b"});
+  GSList* strings = make_list({"a", "b"}).release();
   g_slist_foreach(strings, nexalib_g_slist_free_buffer, nullptr);
   g_slist_free(strings);
   nexalib_g_slist_free_all(nullptr);

@@ -7,20 +7,15 @@ namespace {
 
 class TextFilesTest : public testing::LibraryTest {};
 
-std::vector<std::string> items_of(GSList* list) {
-  std::vector<std::string> items;
-  for (GSList* node = list; node; node = node->next)
-    items.emplace_back(static_cast<char*>(node->data));
-  return items;
-}
+using testing::items;
 
 TEST_F(TextFilesTest, LoadKeepsLineFeedsAndSplitsLongLines) {
   const std::string longline(2100, 'x');
   write_file("/etc/f", "one\n\ntwo\n" + longline + "\nlast");
   GSList* lines = nexalib_load_txt_file_to_list("/etc/f");
-  EXPECT_EQ(items_of(lines), (std::vector<std::string>{
-                                 "one\n", "\n", "two\n", std::string(1023, 'x'),
-                                 std::string(1023, 'x'), std::string(54, 'x') + "\n", "last"}));
+  EXPECT_EQ(items(lines), (std::vector<std::string>{"one\n", "\n", "two\n", std::string(1023, 'x'),
+                                                    std::string(1023, 'x'),
+                                                    std::string(54, 'x') + "\n", "last"}));
   EXPECT_EQ(nexalib_put_list_to_txt_file(lines, "/etc/g", 0600), 0);
   EXPECT_EQ(read_file("/etc/g"), read_file("/etc/f")) << "written back byte for byte";
   EXPECT_EQ(mode_of("/etc/g"), 0600u);

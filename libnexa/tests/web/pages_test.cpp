@@ -13,13 +13,8 @@ constexpr const char* kHead =
     "<META HTTP-EQUIV=\"Pragma\" CONTENT=\"no-cache\">\n</HEAD>\n<BODY>\n";
 
 TEST(RedirectPages, GotoUrlPostsTheEmptyForm) {
-  EXPECT_EQ(
-      run_in_child([] { nexalib_ui_gotoURL("/cgi-bin/share.cgi", 0); }).out,
-      std::string(kHead) +
-          "<FORM NAME=\"form\" METHOD=\"POST\" ACTION=\"/cgi-bin/share.cgi\" "
-          "ENCTYPE=\"multipart/form-data\" >\n<INPUT TYPE=\"HIDDEN\" NAME=\"\" VALUE=\"\" >\n"
-          "<script language=\"JavaScript\">\nfunction gotoUrl()\n{\n\tdocument.form.submit();\n}\n"
-          "setTimeout('gotoUrl()', 0);\n</script>\n</FORM>\n</BODY>\n</HTML>\n");
+  testing::expect_golden(run_in_child([] { nexalib_ui_gotoURL("/cgi-bin/share.cgi", 0); }).out,
+                         "web/goto_url.golden");
 }
 
 TEST(RedirectPages, GotoNewIpAlertsThenMoves) {
@@ -45,14 +40,12 @@ class PagesTest : public testing::LibraryTest {};
 TEST_F(PagesTest, LastErrorIsTheLastRecordsMessage) {
   for (const char* message : {"first", "second", "third"})
     odb_standin_add_last_error(1, "", "name", message);
-  OdbHandle* h = odb_handle_new();
-  char* text = nexalib_ui_show_odb_last_errors(odb_last_errors_cmnd(h));
-  EXPECT_STREQ(text, "third");
-  free(text);
+  testing::OdbSession odb;
+  const testing::OwnedText text(nexalib_ui_show_odb_last_errors(odb_last_errors_cmnd(odb)));
+  EXPECT_STREQ(text.get(), "third");
   EXPECT_EQ(nexalib_ui_show_odb_last_errors(nullptr), nullptr);
   OdbError empty{1, nullptr, nullptr, nullptr};
   EXPECT_EQ(nexalib_ui_odb_error_parse(&empty), nullptr);
-  odb_handle_destroy(h);
 }
 
 TEST_F(PagesTest, FileExistenceMeansARegularFile) {

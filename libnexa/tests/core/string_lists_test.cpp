@@ -1,4 +1,6 @@
 // String lists, odb arrays, comma lists and line lists in memory.
+#include <gmock/gmock.h>
+
 #include <cstring>
 
 #include "library_test.h"
@@ -43,6 +45,19 @@ TEST(OdbArrays, ElementsTheFormCannotCarryAreLeftOut) {
   EXPECT_EQ(take(nexalib_list_to_group_member_format(
                 make_list({"ann", "evil,root", "a:b", "new\nline", "bob"}).get())),
             "ann,bob");
+}
+
+TEST(OdbArrays, HostileElementsNeverAddElementsOrLines) {
+  using ::testing::AnyOf;
+  for (const auto& hostile : testing::hostile_values()) {
+    SCOPED_TRACE(hostile);
+    const std::string value = hostile.value.c_str();  // as far as a C list can carry it
+    const OwnedList list = make_list({"ann", value, "bob"});
+    EXPECT_THAT(take(nexalib_list_to_odb_array(list.get())),
+                AnyOf("&ann&" + value + "&bob&", "&ann&bob&"));
+    EXPECT_THAT(take(nexalib_list_to_group_member_format(list.get())),
+                AnyOf("ann," + value + ",bob", "ann,bob"));
+  }
 }
 
 TEST(StringLists, DeleteMemberRemovesTheFirstExactMatch) {

@@ -181,5 +181,43 @@ TEST_F(SysTest, ReplaceFileFailsInAMissingDirectory) {
   EXPECT_EQ(sys::replace_file("/no/such/dir/f", "x", 0644).error(), ENOENT);
 }
 
+TEST_F(SysTest, AccountsComeFromTheRootsFilesOnly) {
+  write_file("/etc/passwd",
+             "root:x:0:0:root:/root:/bin/sh\n"
+             "not a valid line\n"
+             "alice:x:1000:100:Alice, Room 3:/home/alice:/bin/sh\n");
+  write_file("/etc/group", "users:x:100:alice,bob\nadmin:x:0:\n");
+  const std::optional<sys::User> alice = sys::find_user("alice");
+  ASSERT_TRUE(alice);
+  EXPECT_EQ(alice->uid, 1000u);
+  EXPECT_EQ(alice->gecos, "Alice, Room 3");
+  EXPECT_EQ(sys::read_users()->size(), 2u) << "a malformed line is skipped";
+  const std::optional<sys::Group> users = sys::find_group("users");
+  ASSERT_TRUE(users);
+  EXPECT_EQ(users->members, (std::vector<std::string>{"alice", "bob"}));
+  EXPECT_FALSE(sys::find_user("nobody")) << "the running system's accounts are not asked";
+  remove(path("/etc/group").c_str());
+  EXPECT_EQ(sys::read_groups().error(), ENOENT);
+}
+
+TEST_F(SysTest, KernelCallsGoThroughTheirSeams) {
+  std::string asked;
+  set_kernel_calls({.statfs = [&](const char* p, struct statfs* out) {
+                      asked = p;
+                      out->f_blocks = 1000;
+                      return 0;
+                    },
+                    .quotactl = [](int, const char*, int, void*) {
+                      errno = ESRCH;
+                      return -1;
+                    },
+                    .interface_ioctl = {}});
+  const sys::Result<struct statfs> st = sys::file_system_stats("/mnt/disk1");
+  ASSERT_TRUE(st);
+  EXPECT_EQ(st->f_blocks, 1000u);
+  EXPECT_EQ(asked, path("/mnt/disk1")) << "the path is mapped";
+  EXPECT_EQ(sys::quota_control(0, "/dev/sda1", 0, nullptr).error(), ESRCH);
+}
+
 }  // namespace
 }  // namespace nexa

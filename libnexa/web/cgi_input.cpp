@@ -1,7 +1,11 @@
 // CGI form input and the small string operations of the pages.
 #include "web/cgi_input.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <memory>
+#include <new>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -83,6 +87,51 @@ std::optional<unsigned long long> content_length() {
   if (errno == ERANGE && value > 0) return ULLONG_MAX;
   if (value < 1) return std::nullopt;
   return static_cast<unsigned long long>(value);
+}
+
+std::optional<FormFields> read_post_form(FILE* in) {
+  const auto announced = content_length();
+  if (!announced) return std::nullopt;
+  // On the 32-bit appliance a huge length must not wrap into a small buffer.
+  const size_t length = *announced < SIZE_MAX ? static_cast<size_t>(*announced) : 0;
+  std::unique_ptr<char[]> body(length ? new (std::nothrow) char[length + 1] : nullptr);
+  if (!body) {
+    std::printf("Unable to allocate buffer\n");
+    std::exit(1);
+  }
+  if (std::fread(body.get(), 1, length, in) != length) {
+    std::printf("input length < CONTENT_LENGTH\n");
+    std::exit(1);
+  }
+  body[length] = '\0';
+  // The body is a text: it ends at its first zero byte.
+  return parse_form(body.get(), true);
+}
+
+FormFields query_form() {
+  // Parsed from a copy: the environment stays as it was, so a second reader
+  // sees the whole query too.
+  const char* query = std::getenv("QUERY_STRING");
+  return query ? parse_form(query, false) : FormFields{};
+}
+
+int read_line(FILE* in, char* buf, int n) {
+  int count = 0;
+  while (count < n) {
+    const int c = std::fgetc(in);
+    if (c == EOF) break;
+    buf[count] = static_cast<char>(c);
+    if (c == '\n') return count + 1;
+    ++count;
+  }
+  if (count == n) return n;
+  return count == 0 ? 0 : count + 1;
+}
+
+std::string replaced(std::string_view text, char from, char to) {
+  std::string copy(text);
+  std::replace(copy.begin(), copy.end(), from, to);
+  return copy;
 }
 
 }  // namespace nexa

@@ -3,6 +3,8 @@
 
 #include <glib.h>
 
+#include <cstdio>
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,6 +25,20 @@ GHashTable* to_form_table(const FormFields& fields);
 // CONTENT_LENGTH read as atoi would (leading digits); nullopt when absent
 // or below 1. Values beyond what memory can hold stay large, never wrap.
 std::optional<unsigned long long> content_length();
+
+// The POST body's form: nullopt when CONTENT_LENGTH is absent or below 1.
+// A body that cannot be held or is shorter than announced ends the process
+// with status 1 after the documented message.
+std::optional<FormFields> read_post_form(FILE* in);
+// The QUERY_STRING's form ("%" escapes kept); empty when there is none.
+FormFields query_form();
+
+// Reads in up to n characters or a line feed (kept, no terminator added);
+// 0 at the end of input, n when n characters were read, otherwise the
+// characters read plus one.
+int read_line(FILE* in, char* buf, int n);
+// A copy with every from replaced by to.
+std::string replaced(std::string_view text, char from, char to);
 
 char hex_pair_value(const char* two);
 // Decodes "%" and two hexadecimal digits; an escape cut short or with other

@@ -15,6 +15,8 @@
 #include "core/config_values.h"
 #include "core/odb_access.h"
 #include "core/sys.h"
+#include "web/cgi_input.h"
+#include "web/templates.h"
 
 namespace nexa {
 
@@ -175,6 +177,19 @@ Charset charset_of(std::string_view lang) {
   if (lang == "zh_CN") return {"gb2312", "CN"};
   if (lang == "ja") return {"UTF-8", "JP"};
   return {"ISO-8859-1", ""};
+}
+
+void patch_error_message(const char* lang, PatchMem* p) {
+  std::string err_msg;
+  for (const auto& [key, value] : query_form())
+    if (key == "err_msg") err_msg = value;  // the last one counts, as in a form table
+  append_page_value(p, "err_msg", err_msg.empty() ? "" : translate_daemon_error(lang, err_msg.data()));
+}
+
+void patch_charset(const char* lang, PatchMem* p) {
+  const Charset charset = charset_of(lang ? lang : "");
+  append_page_value(p, "charset", charset.charset);
+  append_page_value(p, "charsetid", charset.charset_id);
 }
 
 }  // namespace nexa

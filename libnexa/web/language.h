@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/sys.h"
+#include "nexalib.h"
 #include "odb.h"
 
 namespace nexa {
@@ -33,6 +34,11 @@ struct Charset {
   const char* charset_id;
 };
 Charset charset_of(std::string_view lang);
+
+// The page values of the daemon's error in QUERY_STRING's "err_msg",
+// translated, and of the language's character set.
+void patch_error_message(const char* lang, PatchMem* p);
+void patch_charset(const char* lang, PatchMem* p);
 
 // Keeps a text for the rest of the program and returns it.
 char* keep_for_program(std::string text);

@@ -42,7 +42,7 @@ bool write_line(char*& end, char* limit, std::string_view key, std::string_view 
     sys::log(LOG_ERR, "page values do not fit, " + std::string(key) + " left out\n");
     return false;
   }
-  end = PatchStrCpy(end, std::string(key).c_str(), clean.c_str());
+  end = write_patch_line(end, key, clean);
   return true;
 }
 
@@ -103,6 +103,16 @@ const char* find_value(const char* text, std::string_view key) {
     line = lf + 1;
   }
   return nullptr;
+}
+
+char* write_patch_line(char* pos, std::string_view key, std::string_view value) {
+  const std::string line = std::string(key) + "=" + std::string(value) + "\n";
+  std::memcpy(pos, line.c_str(), line.size() + 1);
+  return pos + line.size();
+}
+
+void append_page_value(PatchMem* p, std::string_view name, std::string_view value) {
+  append_variable(p, std::string(name) + "_0", value);
 }
 
 bool append_variable(PatchMem* p, std::string_view key, std::string_view value) {

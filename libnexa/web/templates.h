@@ -17,6 +17,11 @@ inline constexpr size_t kMaxAppendKey = 127;
 inline constexpr int kMaxLoopIndex = 9999;
 
 PatchMem* allocate_patch();
+// Writes "key=value\n" at pos (the caller provides the room); returns the
+// position after it.
+char* write_patch_line(char* pos, std::string_view key, std::string_view value);
+// Appends the page value keyed name + "_0".
+void append_page_value(PatchMem* p, std::string_view name, std::string_view value);
 // Appends "key=value\n" to one of the texts when it fits in its room;
 // otherwise refuses and reports to the system log.
 bool append_variable(PatchMem* p, std::string_view key, std::string_view value);

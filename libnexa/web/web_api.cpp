@@ -3,20 +3,17 @@
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 
-#include "web/cgi_input.h"
-#include "web/language.h"
-#include "nexalib.h"
-#include "core/odb_access.h"
-#include "web/pages.h"
 #include "core/string_lists.h"
 #include "core/sys.h"
+#include "nexalib.h"
+#include "web/cgi_input.h"
+#include "web/form_lists.h"
+#include "web/language.h"
+#include "web/pages.h"
 #include "web/templates.h"
 
 using namespace nexa;
@@ -24,29 +21,12 @@ using namespace nexa;
 // ---- CGI request input -------------------------------------------------------
 
 GHashTable* nexalib_get_post_data(void) {
-  const auto announced = content_length();
-  if (!announced) return nullptr;
-  // On the 32-bit appliance a huge length must not wrap into a small buffer.
-  const size_t length = *announced < SIZE_MAX ? static_cast<size_t>(*announced) : 0;
-  std::unique_ptr<char[]> body(length ? new (std::nothrow) char[length + 1] : nullptr);
-  if (!body) {
-    std::printf("Unable to allocate buffer\n");
-    std::exit(1);
-  }
-  if (std::fread(body.get(), 1, length, stdin) != length) {
-    std::printf("input length < CONTENT_LENGTH\n");
-    std::exit(1);
-  }
-  body[length] = '\0';
-  // The body is a text: it ends at its first zero byte.
-  return to_form_table(parse_form(body.get(), true));
+  const std::optional<FormFields> form = read_post_form(stdin);
+  return form ? to_form_table(*form) : nullptr;
 }
 
 GHashTable* nexalib_get_get_data(void) {
-  // Parsed from a copy: the environment stays as it was, so a second reader
-  // (show_system_error_message, for one) sees the whole query too.
-  const char* query = std::getenv("QUERY_STRING");
-  return to_form_table(query ? parse_form(query, false) : FormFields{});
+  return to_form_table(query_form());
 }
 
 char nexalib_ui_x2c(const char* what) {
@@ -65,17 +45,7 @@ char* newstr(const char* s) {
 }
 
 int nexalib_getline(char* buf, int n) {
-  if (!buf || n <= 0) return 0;
-  int count = 0;
-  while (count < n) {
-    const int c = std::getchar();
-    if (c == EOF) break;
-    buf[count] = static_cast<char>(c);
-    if (c == '\n') return count + 1;
-    ++count;
-  }
-  if (count == n) return n;
-  return count == 0 ? 0 : count + 1;
+  return buf && n > 0 ? read_line(stdin, buf, n) : 0;
 }
 
 void nexalib_ui_reverse(char* s) {
@@ -86,9 +56,8 @@ void nexalib_ui_itoa(int n, char* buf) {
 }
 char* nexalib_ui_string_replace(const char* s, const char* from, const char* to) {
   if (!s || std::strlen(s) <= 2) return nullptr;
-  char* copy = strdup(s);
-  if (copy && from && to && *from) std::replace(copy, copy + std::strlen(copy), from[0], to[0]);
-  return copy;
+  if (!from || !to || !*from) return strdup(s);
+  return strdup(replaced(s, from[0], to[0]).c_str());
 }
 
 GSList* nexalib_ui_string_to_list(const char* text) {
@@ -97,31 +66,14 @@ GSList* nexalib_ui_string_to_list(const char* text) {
 GSList* nexalib_ui_string_to_list_for_share(const char* array, const char* suffix,
                                             const char* prefix) {
   if (!array) return nullptr;
-  std::vector<std::string> items = split_odb_array(array);
-  for (auto& item : items) {
-    item.insert(0, prefix ? prefix : "");
-    item += suffix ? suffix : "";
-  }
-  return to_string_list(items);
+  return to_string_list(share_list_items(array, prefix ? prefix : "", suffix ? suffix : ""));
 }
 GSList* nexalib_ui_get_name_from_oids(OdbHandle* h, GSList* oids, const char* prefix) {
-  std::vector<std::string> names;
-  for (GSList* node = oids; node; node = node->next) {
-    OdbProps* props = get_main_props(h, oid_of(node));
-    const char* name = props ? odb_props_get(props, "name") : nullptr;
-    names.push_back(std::string(prefix ? prefix : "") + (name ? name : ""));
-  }
-  return to_string_list(names);
+  return to_string_list(names_of(h, oids, prefix ? prefix : ""));
 }
 GSList* nexalib_ui_remove_entries_from_oids(OdbHandle* h, GSList* names, GSList* oids,
                                             const char* class_name) {
-  GSList* kept = g_slist_copy(oids);
-  for (GSList* node = names; node; node = node->next) {
-    const guint32 oid =
-        first_oid(find_oids_with(h, class_name, "name", static_cast<char*>(node->data)));
-    if (oid) kept = g_slist_remove_all(kept, GUINT_TO_POINTER(oid));
-  }
-  return kept;
+  return without_named(h, names, oids, class_name);
 }
 
 // ---- HTML template patching and file sending ----------------------------------
@@ -131,15 +83,13 @@ PatchMem* AllocatePatchMem(void) {
 }
 void FreePatchMem(PatchMem*) {}
 char* PatchStrCpy(char* pos, const char* key, const char* value) {
-  if (!pos) return pos;
-  const int n = std::sprintf(pos, "%s=%s\n", key ? key : "", value ? value : "");
-  return pos + n;
+  return pos ? write_patch_line(pos, key ? key : "", value ? value : "") : pos;
 }
 char* PatchStrstr(const char* text, const char* key) {
   return key ? const_cast<char*>(find_value(text, key)) : nullptr;
 }
 void AppendPatchMem(PatchMem* p, const char*, const char* name, const char* value) {
-  if (p && name) append_variable(p, std::string(name) + "_0", value ? value : "");
+  if (p && name) append_page_value(p, name, value ? value : "");
 }
 void AppendLoopDataToPatchMem(PatchMem* p, const char* loop, const char* name, const char* value,
                               int index) {
@@ -187,15 +137,10 @@ char* i18n_odbd_err_msg(const char* lang, char* text) {
   return const_cast<char*>(translate_daemon_error(lang, text));
 }
 void show_system_error_message(const char* lang, PatchMem* p) {
-  GHashTable* form = nexalib_get_get_data();
-  auto* err_msg = static_cast<char*>(g_hash_table_lookup(form, "err_msg"));
-  AppendPatchMem(p, "ERR_MSG", "err_msg", err_msg ? i18n_odbd_err_msg(lang, err_msg) : "");
-  free_record_table(form);
+  patch_error_message(lang, p);
 }
 void set_charset(const char* lang, PatchMem* p) {
-  const Charset charset = charset_of(lang ? lang : "");
-  AppendPatchMem(p, "CHARSET", "charset", charset.charset);
-  AppendPatchMem(p, "CHARSETID", "charsetid", charset.charset_id);
+  patch_charset(lang, p);
 }
 char* nexalib_bindtextdomain(const char* domain, const char* dir) {
   return bindtextdomain(domain, dir);

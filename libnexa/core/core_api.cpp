@@ -148,13 +148,13 @@ GString* nexalib_list_to_group_member_format(GSList* list) {
   return to_gstring_or_null(list == nullptr, join_group_members(list_items(list)));
 }
 GSList* nexalib_delete_member_from_list(GSList* list, const char* member) {
-  return delete_member(list, member);
+  return member ? delete_member(list, member) : list;
 }
 GSList* nexalib_get_list_by_key(GSList* lines, const char* key) {
-  return find_line_with_key(lines, key);
+  return key ? find_line_with_key(lines, key) : nullptr;
 }
 GSList* nexalib_remove_record_from_list(GSList* lines, const char* pattern) {
-  return remove_records(lines, pattern);
+  return pattern ? remove_records(lines, pattern) : lines;
 }
 
 int nexalib_check_duplicate_class_nameval(OdbHandle* h, const char* class_name, const char* value) {
@@ -165,23 +165,27 @@ int nexalib_isexist_class_nameval(OdbHandle* h, const char* class_name, const ch
 }
 
 int nexalib_output_to_file(GString* text, const char* path, mode_t mode) {
-  if (!text) return 1;
-  return write_text_file(text->str, path, mode);  // the string ends at a zero byte
+  if (!text || !path) return 1;
+  return write_text_file(text->str, path, mode) ? 0 : 1;  // the string ends at a zero byte
 }
 int nexalib_put_a_line_to_txt_file(const char* text, const char* path, mode_t mode) {
-  return text ? write_text_file(text, path, mode) : 1;
+  if (!text || !path) return 1;
+  return write_text_file(text, path, mode) ? 0 : 1;
 }
 int nexalib_put_list_to_txt_file(GSList* lines, const char* path, mode_t mode) {
-  return write_line_list(lines, path, mode);
+  if (!path) return 1;
+  return write_lines(list_items(lines), path, mode) ? 0 : 1;
 }
 GSList* nexalib_load_txt_file_to_list(const char* path) {
-  return load_line_list(path);
+  if (!path) return nullptr;
+  const sys::Result<std::vector<std::string>> lines = load_lines(path);
+  return lines ? to_string_list(*lines) : nullptr;
 }
 GSList* nexalib_etc_group_to_list(void) {
-  return load_line_list(kGroupFile);
+  return nexalib_load_txt_file_to_list(sys::kGroupFile);
 }
 int nexalib_put_to_group_file(GSList* lines) {
-  return write_line_list(lines, kGroupFile, 0644);
+  return nexalib_put_list_to_txt_file(lines, sys::kGroupFile, 0644);
 }
 
 void nexalib_dump_props_to_file(OdbProps* p) {
@@ -244,10 +248,16 @@ void nexalib_system_getResult(const char* command, const char* tmp_path, char* r
 }
 
 int isdir(const char* path) {
-  return is_dir(path) ? 1 : 0;
+  return path && sys::is_directory(path) ? 1 : 0;
 }
 int nexalib_create_dir(const char* path, mode_t mode) {
-  return create_directories(path, mode);
+  if (!path) return 0;
+  switch (create_directories(path, mode)) {
+    case DirectoriesMade::kAll: return 0;
+    case DirectoriesMade::kNotMade: return -1;
+    case DirectoriesMade::kModeNotSet: return -2;
+  }
+  return -2;
 }
 
 char* nexalib_get_tick(char* buf) {
@@ -255,7 +265,7 @@ char* nexalib_get_tick(char* buf) {
   return buf;
 }
 char* nexalib_get_localtime(const char* seconds, char* buf) {
-  if (buf) std::snprintf(buf, 20, "%s", local_time_text(seconds).c_str());
+  if (buf) std::snprintf(buf, 20, "%s", local_time_text(seconds ? seconds : "0").c_str());
   return buf;
 }
 

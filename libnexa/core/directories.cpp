@@ -9,34 +9,29 @@
 
 namespace nexa {
 
-bool is_dir(const char* path) {
-  return path && sys::is_directory(path);
-}
-
-int create_directories(const char* path, mode_t mode) {
-  if (!path) return 0;
+DirectoriesMade create_directories(std::string_view path, mode_t mode) {
   const std::string whole(path);
   // A path without "/" after its first character names no directory to make.
-  if (whole.size() < 2 || whole.find('/', 1) == std::string::npos) return 0;
+  if (whole.size() < 2 || whole.find('/', 1) == std::string::npos) return DirectoriesMade::kAll;
 
   // The owner keeps write and search permission on what is made from now on
   // in this process.
   const mode_t previous = ::umask(0);
   ::umask(previous & ~static_cast<mode_t>(0300));
 
-  int result = 0;
+  auto result = DirectoriesMade::kAll;
   for (size_t slash = whole.find('/', 1); slash != std::string::npos;
        slash = whole.find('/', slash + 1)) {
     const std::string prefix = whole.substr(0, slash);
     if (sys::is_directory(prefix)) continue;
     if (!sys::make_directory(prefix, 0777)) {
-      result = -1;
+      result = DirectoriesMade::kNotMade;
       ::umask(previous);
     } else if (!sys::change_mode(prefix, mode)) {
-      result = -2;
+      result = DirectoriesMade::kModeNotSet;
     }
   }
-  if (!sys::change_mode(whole, mode)) result = -2;
+  if (!sys::change_mode(whole, mode)) result = DirectoriesMade::kModeNotSet;
   return result;
 }
 

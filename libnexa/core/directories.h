@@ -3,12 +3,17 @@
 
 #include <sys/types.h>
 
+#include <string_view>
+
 namespace nexa {
 
-bool is_dir(const char* path);
-// Makes every missing directory along path (up to its last "/") with mode;
-// 0, -1 when a directory could not be made, -2 when a mode could not be set
-// (also when path itself does not exist in the end).
-int create_directories(const char* path, mode_t mode);
+enum class DirectoriesMade {
+  kAll,
+  kNotMade,      // a directory could not be made
+  kModeNotSet,   // a mode could not be set (also when the path itself does not exist in the end)
+};
+
+// Makes every missing directory along path (up to its last "/") with mode.
+DirectoriesMade create_directories(std::string_view path, mode_t mode);
 
 }  // namespace nexa

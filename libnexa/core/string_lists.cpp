@@ -70,10 +70,9 @@ std::string join_group_members(const std::vector<std::string_view>& items) {
   return members;
 }
 
-GSList* delete_member(GSList* list, const char* member) {
-  if (!member) return list;
+GSList* delete_member(GSList* list, std::string_view member) {
   for (GSList* node = list; node; node = node->next) {
-    if (node->data && std::strcmp(static_cast<const char*>(node->data), member) == 0) {
+    if (node->data && static_cast<const char*>(node->data) == member) {
       std::free(node->data);
       return g_slist_delete_link(list, node);
     }
@@ -86,23 +85,21 @@ const char* skip_blank(const char* s) {
   return s;
 }
 
-GSList* find_line_with_key(GSList* lines, const char* key) {
-  if (!key) return nullptr;
-  const size_t length = std::strlen(key);
+GSList* find_line_with_key(GSList* lines, std::string_view key) {
   for (GSList* node = lines; node; node = node->next)
-    if (node->data &&
-        std::strncmp(skip_blank(static_cast<const char*>(node->data)), key, length) == 0)
+    if (node->data && std::string_view(skip_blank(static_cast<const char*>(node->data))).starts_with(key))
       return node;
   return nullptr;
 }
 
-GSList* remove_records(GSList* lines, const char* pattern) {
-  if (!pattern || !*pattern) return lines;
+GSList* remove_records(GSList* lines, std::string_view pattern) {
+  if (pattern.empty()) return lines;
   GSList* node = lines;
   while (node) {
     GSList* next = node->next;
     const char* line = static_cast<const char*>(node->data);
-    if (line && line[0] != '\0' && line[0] != '#' && std::strstr(line, pattern)) {
+    if (line && line[0] != '\0' && line[0] != '#' &&
+        std::string_view(line).find(pattern) != std::string_view::npos) {
       std::free(node->data);
       lines = g_slist_delete_link(lines, node);
     }

@@ -30,11 +30,11 @@ inline std::vector<std::string> split_odb_array(std::string_view array) {
 // break, which would break a group line) are left out.
 std::string join_group_members(const std::vector<std::string_view>& items);
 
-GSList* delete_member(GSList* list, const char* member);
-GSList* find_line_with_key(GSList* lines, const char* key);
+GSList* delete_member(GSList* list, std::string_view member);
+GSList* find_line_with_key(GSList* lines, std::string_view key);
 // Removes every non-empty, non-comment line containing the pattern. An empty
 // pattern would match every line and removes nothing.
-GSList* remove_records(GSList* lines, const char* pattern);
+GSList* remove_records(GSList* lines, std::string_view pattern);
 
 const char* skip_blank(const char* s);
 void split_in_place(char** argv, char* s, char delimiter);

@@ -1,36 +1,29 @@
 // Text files as line lists, and whole-file writers.
 #include "core/text_files.h"
 
-#include <cstdlib>
-#include <cstring>
-#include <string>
-
 #include "core/directories.h"
-#include "core/sys.h"
 
 namespace nexa {
 
-int write_text_file(std::string_view text, const char* path, mode_t mode) {
-  if (!path) return 1;
+sys::Status write_text_file(std::string_view text, std::string_view path, mode_t mode) {
   create_directories(path, mode);
-  return sys::replace_file(path, text, mode) ? 0 : 1;
+  return sys::replace_file(path, text, mode);
 }
 
-int write_line_list(GSList* lines, const char* path, mode_t mode) {
+sys::Status write_lines(const std::vector<std::string_view>& lines, std::string_view path,
+                        mode_t mode) {
   std::string text;
-  for (GSList* node = lines; node; node = node->next)
-    if (node->data) text += static_cast<const char*>(node->data);
+  for (const std::string_view line : lines) text += line;
   return write_text_file(text, path, mode);
 }
 
-GSList* load_line_list(const char* path) {
-  if (!path) return nullptr;
+sys::Result<std::vector<std::string>> load_lines(std::string_view path) {
   sys::Result<FilePtr> file = sys::open_file(path, "r");
-  if (!file) return nullptr;
-  GSList* lines = nullptr;
+  if (!file) return sys::Status::failure(file.error());
+  std::vector<std::string> lines;
   char piece[kLinePiece + 1];
-  while (std::fgets(piece, sizeof piece, file->get())) lines = g_slist_prepend(lines, strdup(piece));
-  return g_slist_reverse(lines);
+  while (std::fgets(piece, sizeof piece, file->get())) lines.emplace_back(piece);
+  return lines;
 }
 
 }  // namespace nexa

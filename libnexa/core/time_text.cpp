@@ -13,8 +13,8 @@ std::string tick_text() {
   return std::to_string(static_cast<int>(sys::now()));
 }
 
-std::string local_time_text(const char* seconds) {
-  const time_t moment = seconds ? static_cast<time_t>(std::strtoll(seconds, nullptr, 10)) : 0;
+std::string local_time_text(std::string_view seconds) {
+  const time_t moment = static_cast<time_t>(std::strtoll(std::string(seconds).c_str(), nullptr, 10));
   struct tm local {};
   if (!localtime_r(&moment, &local)) return "";
   char text[64];

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace nexa {
 
@@ -9,6 +10,6 @@ namespace nexa {
 std::string tick_text();
 // "month/day/year hh:mm:ss" in local time for decimal seconds since the
 // epoch; empty when the moment cannot be represented.
-std::string local_time_text(const char* seconds);
+std::string local_time_text(std::string_view seconds);
 
 }  // namespace nexa

@@ -37,6 +37,14 @@ Result<std::vector<Record>> read_entries(const char* path, Next next, Convert co
   return records;
 }
 
+template <typename Record>
+std::optional<Record> find_named(const Result<std::vector<Record>>& records, std::string_view name) {
+  if (records)
+    for (const Record& record : *records)
+      if (record.name == name) return record;
+  return std::nullopt;
+}
+
 }  // namespace
 
 Result<std::vector<User>> read_users() {
@@ -48,19 +56,11 @@ Result<std::vector<Group>> read_groups() {
 }
 
 std::optional<User> find_user(std::string_view name) {
-  const Result<std::vector<User>> users = read_users();
-  if (users)
-    for (const User& user : *users)
-      if (user.name == name) return user;
-  return std::nullopt;
+  return find_named(read_users(), name);
 }
 
 std::optional<Group> find_group(std::string_view name) {
-  const Result<std::vector<Group>> groups = read_groups();
-  if (groups)
-    for (const Group& g : *groups)
-      if (g.name == name) return g;
-  return std::nullopt;
+  return find_named(read_groups(), name);
 }
 
 }  // namespace nexa::sys

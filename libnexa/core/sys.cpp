@@ -8,11 +8,11 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
 
 namespace nexa::sys {
 
@@ -30,22 +30,17 @@ const char* root_directory() {
   return root && *root ? root : nullptr;
 }
 
-std::deque<std::string> components(std::string_view path) {
-  std::deque<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t slash = path.find('/', start);
-    if (slash == std::string_view::npos) slash = path.size();
-    if (slash > start) parts.emplace_back(path.substr(start, slash - start));
-    start = slash + 1;
+// Takes the first component off a path ("" when none is left).
+std::string next_component(std::string& rest) {
+  const size_t start = rest.find_first_not_of('/');
+  if (start == std::string::npos) {
+    rest.clear();
+    return "";
   }
-  return parts;
-}
-
-std::string joined(const std::string& root, const std::vector<std::string>& parts) {
-  std::string path = root;
-  for (const auto& part : parts) path += "/" + part;
-  return path.empty() ? "/" : path;
+  const size_t end = rest.find('/', start);
+  std::string part = rest.substr(start, end == std::string::npos ? end : end - start);
+  rest.erase(0, end);
+  return part;
 }
 
 std::optional<std::string> link_target(const std::string& path) {
@@ -60,30 +55,28 @@ std::optional<std::string> link_target(const std::string& path) {
 
 // Resolves each component inside root: links are followed there (an
 // absolute target starts again at the root), ".." stops at the root.
+// resolved holds "/a/b" below the root.
 std::string resolve_in_root(std::string root, std::string_view path, LastLink last) {
   while (root.size() > 1 && root.back() == '/') root.pop_back();
-  std::vector<std::string> done;
-  std::deque<std::string> todo = components(path);
+  std::string resolved;
+  std::string rest(path);
   int links = 0;
-  while (!todo.empty()) {
-    std::string part = std::move(todo.front());
-    todo.pop_front();
+  for (std::string part = next_component(rest); !part.empty(); part = next_component(rest)) {
     if (part == ".") continue;
     if (part == "..") {
-      if (!done.empty()) done.pop_back();
+      resolved.erase(std::min(resolved.rfind('/'), resolved.size()));
       continue;
     }
-    done.push_back(part);
-    if (todo.empty() && last == LastLink::kKeep) break;
-    const std::optional<std::string> target = link_target(joined(root, done));
+    const size_t parent_end = resolved.size();
+    resolved += "/" + part;
+    if (last == LastLink::kKeep && rest.find_first_not_of('/') == std::string::npos) break;
+    const std::optional<std::string> target = link_target(root + resolved);
     if (!target) continue;
     if (++links > kMaxLinks) return "";
-    done.pop_back();
-    if (target->starts_with('/')) done.clear();
-    std::deque<std::string> more = components(*target);
-    todo.insert(todo.begin(), more.begin(), more.end());
+    resolved.erase(target->starts_with('/') ? 0 : parent_end);
+    rest = *target + "/" + rest;
   }
-  return joined(root, done);
+  return resolved.empty() ? root : root + resolved;
 }
 
 std::string parent_directory(const std::string& path) {

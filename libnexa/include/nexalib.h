@@ -37,12 +37,15 @@ extern "C" {
 
 /* ---- Configuration connection and lookup ---------------------------- */
 
-/* For CGI programs: connects through "/usr/trellis/odbd.socket". When the
+/* The connections return a handle the caller owns until a bye-bye operation
+ * destroys it.
+ * For CGI programs: connects through "/usr/trellis/odbd.socket". When the
  * daemon cannot be reached, prints an HTML error page and ends the process
  * with status 1. */
 NEXALIB_API OdbHandle *nexalib_connect_daemon_by_socket_file(void);
 /* For handlers: connects as a handler and stores the oid it runs for in
- * *oid; ends the process with status 1 when the daemon gives no oid. */
+ * *oid; ends the process with status 1 when the daemon gives no oid. The
+ * caller owns the handle until a bye-bye operation destroys it. */
 NEXALIB_API OdbHandle *nexalib_connect_daemon(int *oid);
 /* The bye-bye operations end the connection, destroy the handle and return
  * the client library's result; -1 for a null handle. */
@@ -89,9 +92,11 @@ NEXALIB_API gboolean nexalib_g_hash_table_free_buffer(gpointer key, gpointer val
 NEXALIB_API void nexalib_g_hash_table_free_all(GHashTable *table);
 NEXALIB_API void nexalib_g_slist_free_all_hash(GSList *records);
 
-/* Copies at most n-1 characters and always terminates dst[n-1]. */
+/* Copies at most n-1 characters and always terminates dst[n-1]; returns
+ * dst, the caller's buffer. */
 NEXALIB_API char *nexalib_safe_strncpy(char *dst, const char *src, size_t n);
-/* Cuts s at its first line feed; returns where, or NULL. */
+/* Cuts s at its first line feed in place; returns where (inside the
+ * caller's s), or NULL. */
 NEXALIB_API char *nexalib_RemoveCR(char *s);
 /* Splits s in place at the first character of delim; argv must have room
  * for one pointer per piece. */
@@ -117,7 +122,8 @@ NEXALIB_API int nexalib_output_to_file(GString *text, const char *path, mode_t m
 NEXALIB_API int nexalib_put_a_line_to_txt_file(const char *text, const char *path, mode_t mode);
 NEXALIB_API int nexalib_put_list_to_txt_file(GSList *lines, const char *path, mode_t mode);
 /* A line list (lines keep their line feeds; longer than 1023 characters are
- * split); NULL when the file cannot be read. */
+ * split); NULL when the file cannot be read. Free with
+ * nexalib_g_slist_free_all. */
 NEXALIB_API GSList *nexalib_load_txt_file_to_list(const char *path);
 NEXALIB_API GSList *nexalib_etc_group_to_list(void);
 NEXALIB_API int nexalib_put_to_group_file(GSList *lines);
@@ -128,9 +134,11 @@ NEXALIB_API void nexalib_dump_list_int(GSList *oids);
 NEXALIB_API void nexalib_dump_list_string(GSList *list);
 NEXALIB_API void nexalib_dump_hash_table_key_val(gpointer key, gpointer value, gpointer user_data);
 NEXALIB_API void nexalib_dump_list_hash_table(GSList *records);
+/* The first position of s (the caller's text) that is no blank or tab. */
 NEXALIB_API char *nexalib_skip_blank(const char *s);
 /* Moves back from pos over blanks, tabs and terminators; a character other
- * than those must exist before pos. */
+ * than those must exist before pos. Returns a position in the caller's
+ * text. */
 NEXALIB_API char *nexalib_skip_rblank(char *pos);
 
 /* ---- Shell commands and small utilities ------------------------------- */
@@ -153,17 +161,19 @@ NEXALIB_API int isdir(const char *path);
  * not made) or -2 (a mode was not set). */
 NEXALIB_API int nexalib_create_dir(const char *path, mode_t mode);
 
-/* buf holds at least 12 bytes. */
+/* buf (the caller's, returned) holds at least 12 bytes. */
 NEXALIB_API char *nexalib_get_tick(char *buf);
-/* "month/day/year hh:mm:ss" in local time; buf holds at least 20 bytes. */
+/* "month/day/year hh:mm:ss" in local time; buf (the caller's, returned)
+ * holds at least 20 bytes. */
 NEXALIB_API char *nexalib_get_localtime(const char *seconds, char *buf);
 
 /* dst holds 4 characters per started group of 3 source bytes, plus 1. */
 NEXALIB_API void nexalib_Base64Encode(const char *src, char *dst);
 /* Skips characters outside the alphabet; returns the bytes written. */
 NEXALIB_API int nexalib_Base64Decode(const char *text, unsigned char *out, int out_size);
-/* dst: zeroed, at least 33 bytes; gets the decoded bytes up to the first
- * zero byte (at most 32), without a terminator of its own. */
+/* dst (the caller's, returned): zeroed, at least 33 bytes; gets the
+ * decoded bytes up to the first zero byte (at most 32), without a
+ * terminator of its own. */
 NEXALIB_API char *nexalib_get_decoed_password(const char *text, char *dst);
 
 /* ---- CGI request input ------------------------------------------------- */
@@ -171,19 +181,22 @@ NEXALIB_API char *nexalib_get_decoed_password(const char *text, char *dst);
 /* Form tables map field names to values (both malloc'ed, owned by the
  * table; free with nexalib_g_hash_table_free_all). Fields with an empty
  * value, and pairs without "=", are left out. */
-/* POST body of CONTENT_LENGTH bytes from standard input; NULL when
+/* A form table (free with nexalib_g_hash_table_free_all) of the POST body
+ * of CONTENT_LENGTH bytes from standard input; NULL when
  * CONTENT_LENGTH is absent, not a number or below 1. Ends the process with
  * status 1 when the body is shorter than announced. */
 NEXALIB_API GHashTable *nexalib_get_post_data(void);
-/* QUERY_STRING ("+" becomes a blank, "%" escapes are kept); an empty table
- * when there is none. */
+/* A form table (free with nexalib_g_hash_table_free_all) of QUERY_STRING
+ * ("+" becomes a blank, "%" escapes are kept); an empty table when there is
+ * none. */
 NEXALIB_API GHashTable *nexalib_get_get_data(void);
 
 NEXALIB_API char nexalib_ui_x2c(const char *what);
 /* Decodes "%" and two hexadecimal digits in place; anything else is kept. */
 NEXALIB_API void nexalib_ui_unescape_url(char *url);
+/* Lower-cases s in place and returns it. */
 NEXALIB_API char *lower_case(char *s);
-/* A malloc'ed copy, or NULL. */
+/* A malloc'ed copy (the caller frees it), or NULL. */
 NEXALIB_API char *newstr(const char *s);
 /* Reads standard input up to n characters or a line feed (kept, no
  * terminator added); 0 at the end of input, n when n characters were read,
@@ -192,8 +205,8 @@ NEXALIB_API int nexalib_getline(char *buf, int n);
 NEXALIB_API void nexalib_ui_reverse(char *s);
 /* buf holds at least 12 bytes. */
 NEXALIB_API void nexalib_ui_itoa(int n, char *buf);
-/* A malloc'ed copy with every from[0] replaced by to[0]; NULL for a NULL
- * string or one of at most two characters. */
+/* A malloc'ed copy (the caller frees it) with every from[0] replaced by
+ * to[0]; NULL for a NULL string or one of at most two characters. */
 NEXALIB_API char *nexalib_ui_string_replace(const char *s, const char *from, const char *to);
 
 /* String lists (free with nexalib_g_slist_free_all). */
@@ -236,9 +249,10 @@ typedef struct TagValue {
 NEXALIB_API PatchMem *AllocatePatchMem(void);
 NEXALIB_API void FreePatchMem(PatchMem *p);
 /* Writes "key=value\n" at pos (the caller provides the room); returns the
- * position after it. */
+ * position after it, inside the caller's buffer. */
 NEXALIB_API char *PatchStrCpy(char *pos, const char *key, const char *value);
-/* The value of the line keyed exactly key, or NULL. */
+/* The value of the line keyed exactly key (a pointer into the caller's
+ * text), or NULL. */
 NEXALIB_API char *PatchStrstr(const char *text, const char *key);
 /* Appends the value keyed name + "_0". An append that does not fit is
  * refused and reported to the system log. */
@@ -252,8 +266,9 @@ NEXALIB_API void AppendLoopDataToPatchMem(PatchMem *p, const char *loop, const c
  * (or it cannot be used); *length then tells what is left to print. */
 NEXALIB_API char *FindAndMarkTagArea(char *text, int *length, TagArea *area, PatchMem *p);
 /* Finds the next variable of an area body and its value for the pass index;
- * *length gets the characters to print before it. NULL when there is none
- * (or no value); *length then covers the rest of the body. */
+ * *length gets the characters to print before it. Returns the position after
+ * the variable (a pointer into the caller's text), or NULL when there is
+ * none (or no value); *length then covers the rest of the body. */
 NEXALIB_API char *FindOutVariableValue(char *pos, int *length, TagArea *area, TagValue *value,
                                        PatchMem *p, int index);
 /* Writes a CGI response: an HTML page with its areas filled in, or any
@@ -265,8 +280,8 @@ NEXALIB_API void HttpSendFile(const char *path, PatchMem *p);
 /* Room that nexalib_get_dir_locale needs in its destination. */
 #define NEXALIB_LOCALE_LIST_SIZE 512
 
-/* buf holds 8 bytes; gets the language of HTTP_ACCEPT_LANGUAGE that is
- * installed under /usr/share/locale, or "en". */
+/* buf (the caller's, returned) holds 8 bytes; gets the language of
+ * HTTP_ACCEPT_LANGUAGE that is installed under /usr/share/locale, or "en". */
 NEXALIB_API char *nexalib_get_localePreferenceBrowser(char *buf);
 /* The request's language; valid until the program ends, never freed. */
 NEXALIB_API char *nexalib_get_localePreference(OdbHandle *h);
@@ -294,9 +309,11 @@ NEXALIB_API char *nexalib_textdomain(const char *domain);
 NEXALIB_API void nexalib_ui_gotoURL(const char *action, int delay);
 NEXALIB_API void nexalib_ui_gotoNewIP(const char *host, const char *message, int delay);
 NEXALIB_API void nexalib_ui_gotoTopURL(const char *path, int delay);
-/* A malloc'ed copy of the record's message, or NULL. */
+/* A malloc'ed copy of the record's message (the caller frees it), or
+ * NULL. */
 NEXALIB_API char *nexalib_ui_odb_error_parse(OdbError *error);
-/* A malloc'ed copy of the last record's message, or NULL. */
+/* A malloc'ed copy of the last record's message (the caller frees it), or
+ * NULL. */
 NEXALIB_API char *nexalib_ui_show_odb_last_errors(GSList *errors);
 NEXALIB_API int nexalib_is_file_exist(const char *path);
 NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);

@@ -1,6 +1,9 @@
 #!/usr/bin/python3
 """Compares the dynamic symbols a shared library defines with the operations
-its public header declares: nothing missing, nothing extra, no odb_* symbol."""
+its public header declares: nothing missing, nothing extra, no odb_* symbol.
+Also checks the header's contract: no declaration depends on the size of
+time or file offsets, and every operation that returns a pointer says, in
+the comment above it (or above its group), who owns the result."""
 import re
 import subprocess
 import sys
@@ -21,6 +24,29 @@ SIZE_DEPENDENT = re.compile(r"\b(time_t|off_t|ino_t|blkcnt_t|fsblkcnt_t|fsfilcnt
 def size_dependent(header_path):
     text = re.sub(r"/\*.*?\*/", "", open(header_path, encoding="utf-8").read(), flags=re.S)
     return sorted({m.group(0) for m in SIZE_DEPENDENT.finditer(text)})
+
+
+# Words that say who owns a returned pointer and how it ends.
+OWNERSHIP = re.compile(r"free|own(s|ed)\b|belong|valid until|lives until|never freed|points? into|"
+                       r"caller's|in place", re.I)
+
+
+def unowned_pointers(header_path):
+    """Pointer-returning declarations whose nearest comment (declarations of
+    one group may stand between) says nothing of ownership."""
+    text = open(header_path, encoding="utf-8").read()
+    missing, comment = [], None
+    for m in re.finditer(r"/\*.*?\*/|^NEXALIB_API\b[^;]*;|^\S[^\n]*", text, flags=re.S | re.M):
+        item = m.group(0)
+        if item.startswith("/*"):
+            comment = item
+        elif item.startswith("NEXALIB_API"):
+            head = item.split("(")[0]
+            if "*" in head and not (comment and OWNERSHIP.search(comment)):
+                missing.append(re.findall(r"([A-Za-z_]\w*)\s*$", head)[0])
+        else:
+            comment = None
+    return missing
 
 
 def exported(library_path):
@@ -44,6 +70,8 @@ def main():
         problems.append(f"declared but not exported: {name}")
     for name in sorted(have - want):
         problems.append(f"exported but not declared: {name}")
+    for name in unowned_pointers(header):
+        problems.append(f"returns a pointer without saying who owns it: {name}")
     for name in size_dependent(header):
         problems.append(f"declaration depends on 64-bit time or offsets: {name}")
     for name in sorted(n for n in have if n.startswith("odb_")):

@@ -13,7 +13,6 @@
  * here uses time_t, off_t or any other type whose size they change, so
  * programs built either way may call it.
  */
-/* clang-format off */
 #ifndef NEXALIB_H
 #define NEXALIB_H
 
@@ -58,8 +57,7 @@ NEXALIB_API int nexalib_bye_bye_socket_file_fail(OdbHandle *h);
 NEXALIB_API GSList *find_classname_oids(OdbHandle *h, const char *class_name);
 NEXALIB_API GSList *nexalib_get_class_oids_by_key_and_val(OdbHandle *h, const char *class_name,
                                                           const char *key, const char *value);
-NEXALIB_API int nexalib_find_an_oid_by_name(OdbHandle *h, const char *class_name,
-                                            const char *name);
+NEXALIB_API int nexalib_find_an_oid_by_name(OdbHandle *h, const char *class_name, const char *name);
 NEXALIB_API int get_oids_numbers(GSList *oids);
 /* Props returned by the lookups below belong to the client library. */
 NEXALIB_API OdbProps *get_data_by_handle_oid(OdbHandle *h, int *oid);
@@ -256,7 +254,8 @@ NEXALIB_API char *PatchStrCpy(char *pos, const char *key, const char *value);
 NEXALIB_API char *PatchStrstr(const char *text, const char *key);
 /* Appends the value keyed name + "_0". An append that does not fit is
  * refused and reported to the system log. */
-NEXALIB_API void AppendPatchMem(PatchMem *p, const char *label, const char *name, const char *value);
+NEXALIB_API void AppendPatchMem(PatchMem *p, const char *label, const char *name,
+                                const char *value);
 /* Sets the loop count of loop to index (0 to 9999) and appends the value
  * keyed name + "_" + index. */
 NEXALIB_API void AppendLoopDataToPatchMem(PatchMem *p, const char *loop, const char *name,

@@ -32,7 +32,6 @@
  *   returns the oid the handler was started for, 0 on failure;
  *   odb_create_cmnd returns the new oid, 0 on failure.
  */
-/* clang-format off */
 #ifndef ODB_H
 #define ODB_H
 

@@ -52,7 +52,6 @@
  * - Connections are not checked: every call works on a handle whether or not
  *   odb_connect_cmnd succeeded.
  */
-/* clang-format off */
 #ifndef ODB_STANDIN_H
 #define ODB_STANDIN_H
 

@@ -62,20 +62,22 @@ void accept_connection(DeviceState& device, ConnectionSlot& slot, int fd) {
   timer_add(device.timers, &slot, kHeaderLimitMs, [&slot] { close_connection(slot); });
 }
 
+// Out of descriptors or memory: the connection stays queued and the listening
+// socket readable; look again a little later instead of spinning on it.
+void pause_accepting(DeviceState& device) {
+  device.accept_paused = true;
+  timer_add(device.timers, &device.accept_paused, kAcceptPauseMs,
+            [&device] { device.accept_paused = false; });
+}
+
 void accept_connections(DeviceState& device) {
   for (auto& slot : device.slots) {
     if (slot.busy()) continue;
     const int fd =
         accept4(device.listening_socket.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
-      // Out of descriptors or memory: the connection stays queued and the
-      // listening socket readable; look again a little later instead of
-      // spinning on it.
-      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
-        device.accept_paused = true;
-        timer_add(device.timers, &device.accept_paused, kAcceptPauseMs,
-                  [&device] { device.accept_paused = false; });
-      }
+      if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
+        pause_accepting(device);
       return;
     }
     if (fd >= FD_SETSIZE) {  // select could not watch it

@@ -95,7 +95,7 @@ TEST(EventChain, SignalHandlerStopsALoopThatIsWaiting) {
   sigemptyset(&action.sa_mask);
   sigaction(SIGALRM, &action, &old);
   itimerval once{};
-  once.it_value.tv_usec = 200 * 1000;
+  once.it_value.tv_usec = 200000;  // 200 ms
   setitimer(ITIMER_REAL, &once, nullptr);
 
   const auto start = std::chrono::steady_clock::now();

@@ -13,6 +13,7 @@ namespace {
 
 Options parse(std::vector<std::string> args) {
   std::vector<char*> argv;
+  argv.reserve(args.size());
   for (auto& arg : args) argv.push_back(arg.data());
   return parse_options(static_cast<int>(argv.size()), argv.data());
 }

@@ -23,7 +23,7 @@ class TimerListTest : public ::testing::Test {
     chain->in_pre_select = false;
     return wait;
   }
-  TimerList::Callback record(std::string tag) {
+  TimerList::Callback record(const std::string& tag) {
     return [this, tag] { log += tag; };
   }
 

@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   libglib2.0-dev gettext
   googletest libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   g++-arm-linux-gnueabihf libglib2.0-dev:armhf
   iproute2 procps psmisc
   apache2-utils curl

@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Lint of the tree: clang-format, clang-tidy over every source file of ours in
+# a configured build, and copy-paste twins in the product code. Prints one
+# summary line per step and exits non-zero when any step has a finding.
+#
+#   scripts/lint.sh [BUILD_DIR]    BUILD_DIR holds compile_commands.json
+#                                  (default build/test)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+build=${1:-build/test}
+[[ $build = /* ]] || build=$root/$build
+database=$build/compile_commands.json
+jobs=2
+if [ ! -f "$database" ]; then
+  echo "lint: $database is missing; configure that build first" >&2
+  exit 2
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mapfile -t sources < <(git ls-files -- upnp_presence libnexa platform bench cmake |
+  grep -E '\.(c|cpp|h)$')
+summary=()
+failed=0
+
+# ---- clang-format. The nearest .clang-format decides: the C headers and the C
+# test have one of their own.
+unformatted=0
+for file in "${sources[@]}"; do
+  clang-format --dry-run --Werror "$file" || unformatted=$((unformatted + 1))
+done
+if [ "$unformatted" -eq 0 ]; then
+  summary+=("clang-format: clean (${#sources[@]} files)")
+else
+  summary+=("clang-format: $unformatted of ${#sources[@]} files not formatted")
+  failed=1
+fi
+
+# ---- clang-tidy over every .c and .cpp file of ours that the build compiles
+# (the test build's sanitizer flags are ones clang reads too). The path-
+# sensitive analyzer is what costs: it runs in full on the product code and
+# shallow on the tests, whose expanded assertion macros make it about ten
+# times slower for little gain.
+sed -n 's/^ *"file": "\(.*\)",\{0,1\}$/\1/p' "$database" | sort -u >"$work/compiled"
+product=()
+tests=()
+for file in "${sources[@]}"; do
+  [[ $file = *.h ]] && continue
+  if ! grep -qxF "$root/$file" "$work/compiled"; then
+    echo "lint: $file is not in $database; clang-tidy skips it"
+  elif [[ $file = */tests/* ]]; then
+    tests+=("$root/$file")
+  else
+    product+=("$root/$file")
+  fi
+done
+
+runner=$(command -v run-clang-tidy || command -v run-clang-tidy-14 || true)
+tidy() {  # tidy full|shallow FILE...
+  local extra=()
+  [ "$1" = shallow ] && extra=(-Xclang -analyzer-config -Xclang mode=shallow)
+  shift
+  [ $# -eq 0 ] && return 0
+  local status=0
+  if [ -n "$runner" ]; then
+    # run-clang-tidy picks files by regular expression: match each exactly.
+    local patterns=() file
+    for file in "$@"; do
+      patterns+=("^$(printf '%s' "$file" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$")
+    done
+    "$runner" -p "$build" -j "$jobs" -quiet "${extra[@]/#/-extra-arg=}" "${patterns[@]}" \
+      >"$work/tidy.raw" 2>&1 || status=$?
+  else
+    printf '%s\0' "$@" | xargs -0 -P "$jobs" -n 1 \
+      clang-tidy -p "$build" --quiet --warnings-as-errors='*' "${extra[@]/#/--extra-arg=}" \
+      >"$work/tidy.raw" 2>&1 || status=$?
+  fi
+  # Leave out the commands run-clang-tidy runs, the counts of warnings in
+  # system headers and the colours.
+  sed -r 's/\x1b\[[0-9;]*m//g' "$work/tidy.raw" |
+    grep -Ev '^clang-tidy(-[0-9]+)? |^[0-9]+ warnings? generated\.$' || true
+  return "$status"
+}
+
+tidy_status=0
+{
+  tidy full "${product[@]}" || tidy_status=$?
+  tidy shallow "${tests[@]}" || tidy_status=$?
+} >"$work/tidy.log" 2>&1
+cat "$work/tidy.log"
+findings=$(grep -cE '^[^ ]+:[0-9]+:[0-9]+: (warning|error): ' "$work/tidy.log" || true)
+units=$((${#product[@]} + ${#tests[@]}))
+if [ "$tidy_status" -eq 0 ] && [ "$findings" -eq 0 ]; then
+  summary+=("clang-tidy: clean ($units files)")
+else
+  summary+=("clang-tidy: $findings findings in $units files (status $tidy_status)")
+  failed=1
+fi
+
+# ---- duplicates over the product code: both deliverables and the stand-in,
+# without their tests (alike test cases are fine). It reads a copy of exactly
+# those files, so that pairs across folders show too.
+if command -v duplicates >/dev/null; then
+  mkdir "$work/product"
+  git ls-files -z --cached --others --exclude-standard -- upnp_presence libnexa platform/odb |
+    while IFS= read -r -d '' file; do
+      [[ $file = */tests/* || ! -f $file ]] || cp --parents -- "$file" "$work/product/"
+    done
+  (cd "$work/product" && duplicates --most 200 --seconds 120) >"$work/duplicates.log"
+  cat "$work/duplicates.log"
+  # Rows marked boilerplate are thin shapes (punctuation, keywords) a folder
+  # repeats; they are not twins to merge.
+  twins=$(grep -E '^D[0-9]+ ' "$work/duplicates.log" | grep -cv ' boilerplate' || true)
+  if grep -q '^incomplete:' "$work/duplicates.log"; then
+    summary+=("duplicates: incomplete (see above)")
+    failed=1
+  elif [ "$twins" -gt 0 ]; then
+    summary+=("duplicates: $twins pairs in the product code")
+    failed=1
+  else
+    summary+=("duplicates: none in the product code")
+  fi
+else
+  echo "lint: NOTICE: no duplicates command on this machine; copy-paste twins are not checked"
+  summary+=("duplicates: skipped, the command is not on this machine")
+fi
+
+echo
+printf 'lint: %s\n' "${summary[@]}"
+exit "$failed"

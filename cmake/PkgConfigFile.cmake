@@ -1,8 +1,11 @@
 # Writes a pkg-config file from a template whose prefix follows the file
 # itself (${pcfiledir}), so an installed tree works under whatever prefix it
 # was installed to or moved to. The template uses @PC_PREFIX@, @PC_LIBDIR@
-# and @PC_INCLUDEDIR@; the file is meant for ${CMAKE_INSTALL_LIBDIR}/pkgconfig.
-function(nexa_configure_pkg_config template output)
+# and @PC_INCLUDEDIR@; the file is installed to ${CMAKE_INSTALL_LIBDIR}/pkgconfig
+# as part of the component.
+function(nexa_install_pkg_config template component)
+  get_filename_component(name ${template} NAME_WLE)
+  set(output ${CMAKE_CURRENT_BINARY_DIR}/${name})
   if(IS_ABSOLUTE "${CMAKE_INSTALL_LIBDIR}")
     # The file does not live under the prefix: only the configured one fits.
     set(PC_PREFIX "${CMAKE_INSTALL_PREFIX}")
@@ -20,4 +23,5 @@ function(nexa_configure_pkg_config template output)
     endif()
   endforeach()
   configure_file(${template} ${output} @ONLY)
+  install(FILES ${output} DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT ${component})
 endfunction()

@@ -111,7 +111,12 @@ if command -v duplicates >/dev/null; then
   cat "$work/duplicates.log"
   # Rows marked boilerplate are thin shapes (punctuation, keywords) a folder
   # repeats; they are not twins to merge.
-  twins=$(grep -E '^D[0-9]+ ' "$work/duplicates.log" | grep -cv ' boilerplate' || true)
+  # Pairs kept apart on purpose are listed, with the reason, in
+  # scripts/duplicates-allowed.txt ("fileA fileB  # why").
+  allowed=$(sed -E 's/#.*//; /^[[:space:]]*$/d' scripts/duplicates-allowed.txt |
+    awk '{ printf "%s:[0-9-]+ ~ %s:[0-9-]+\n%s:[0-9-]+ ~ %s:[0-9-]+\n", $1, $2, $2, $1 }')
+  twins=$(grep -E '^D[0-9]+ ' "$work/duplicates.log" | grep -v ' boilerplate' |
+    { if [ -n "$allowed" ]; then grep -Evf <(echo "$allowed"); else cat; fi; } | grep -c . || true)
   if grep -q '^incomplete:' "$work/duplicates.log"; then
     summary+=("duplicates: incomplete (see above)")
     failed=1

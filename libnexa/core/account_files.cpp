@@ -10,8 +10,8 @@ namespace nexa::sys {
 namespace {
 
 User user_of(const passwd& entry) {
-  return {entry.pw_name, entry.pw_passwd, entry.pw_uid, entry.pw_gid,
-          entry.pw_gecos, entry.pw_dir, entry.pw_shell};
+  return {entry.pw_name,  entry.pw_passwd, entry.pw_uid,  entry.pw_gid,
+          entry.pw_gecos, entry.pw_dir,    entry.pw_shell};
 }
 
 Group group_of(const group& entry) {
@@ -38,7 +38,8 @@ Result<std::vector<Record>> read_entries(const char* path, Next next, Convert co
 }
 
 template <typename Record>
-std::optional<Record> find_named(const Result<std::vector<Record>>& records, std::string_view name) {
+std::optional<Record> find_named(const Result<std::vector<Record>>& records,
+                                 std::string_view name) {
   if (records)
     for (const Record& record : *records)
       if (record.name == name) return record;

@@ -12,8 +12,9 @@ namespace nexa {
 // value methods instead.
 class Literal {
  public:
+  // Implicit, so that a literal stands wherever a Literal is taken.
   template <size_t N>
-  consteval Literal(const char (&text)[N]) : text_(text, N - 1) {}  // NOLINT(google-explicit-constructor)
+  consteval Literal(const char (&text)[N]) : text_(text, N - 1) {}
   constexpr std::string_view text() const { return text_; }
 
  private:

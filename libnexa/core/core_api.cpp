@@ -281,6 +281,8 @@ int nexalib_Base64Decode(const char* text, unsigned char* out, int out_size) {
 char* nexalib_get_decoed_password(const char* text, char* dst) {
   if (!dst || !text) return dst;
   const std::string password = decode_password(text);
-  std::memcpy(dst, password.data(), password.size());  // no terminator of its own
+  // No terminator of its own: the caller's buffer comes zeroed.
+  // NOLINTNEXTLINE(bugprone-not-null-terminated-result)
+  std::memcpy(dst, password.data(), password.size());
   return dst;
 }

@@ -9,8 +9,8 @@ namespace nexa {
 
 enum class DirectoriesMade {
   kAll,
-  kNotMade,      // a directory could not be made
-  kModeNotSet,   // a mode could not be set (also when the path itself does not exist in the end)
+  kNotMade,     // a directory could not be made
+  kModeNotSet,  // a mode could not be set (also when the path itself does not exist in the end)
 };
 
 // Makes every missing directory along path (up to its last "/") with mode.

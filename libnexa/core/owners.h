@@ -89,7 +89,8 @@ struct StringListFree {
 };
 using StringListPtr = std::unique_ptr<GSList, StringListFree>;
 
-// A record table: malloc'ed keys and values owned by the table.
+// A record table: malloc'ed keys and values owned by the table; null
+// allowed.
 void free_record_table(GHashTable* table);
 struct RecordTableFree {
   void operator()(GHashTable* table) const { free_record_table(table); }

@@ -87,7 +87,8 @@ const char* skip_blank(const char* s) {
 
 GSList* find_line_with_key(GSList* lines, std::string_view key) {
   for (GSList* node = lines; node; node = node->next)
-    if (node->data && std::string_view(skip_blank(static_cast<const char*>(node->data))).starts_with(key))
+    if (node->data &&
+        std::string_view(skip_blank(static_cast<const char*>(node->data))).starts_with(key))
       return node;
   return nullptr;
 }

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/owners.h"
+
 namespace nexa {
 
 // A string list owns malloc'ed strings.
@@ -15,7 +17,6 @@ std::vector<std::string_view> list_items(GSList* list);
 void free_string_list(GSList* list);
 // Record tables own malloc'ed keys and values.
 gboolean free_table_entry(gpointer key, gpointer value, gpointer unused);
-void free_record_table(GHashTable* table);  // null allowed
 
 // "&a&b&c&" for a, b, c. An element holding "&" (it would read back as
 // two) or a line break cannot be represented and is left out.

@@ -74,7 +74,7 @@ std::string resolve_in_root(std::string root, std::string_view path, LastLink la
     if (!target) continue;
     if (++links > kMaxLinks) return "";
     resolved.erase(target->starts_with('/') ? 0 : parent_end);
-    rest = *target + "/" + rest;
+    rest.insert(0, 1, '/').insert(0, *target);
   }
   return resolved.empty() ? root : root + resolved;
 }
@@ -144,7 +144,8 @@ void remove_stale_temporaries(const std::string& dir) {
                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0) ::unlinkat(dirfd(listing.get()), entry->d_name, 0);
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
+      ::unlinkat(dirfd(listing.get()), entry->d_name, 0);
   }
 }
 
@@ -152,7 +153,8 @@ Result<TemporaryFile> create_temporary(const std::string& target) {
   const std::string dir = parent_directory(target);
   const std::string name = base_name(target).substr(0, kMaxTargetPart);
   for (int attempt = 0; attempt < 3; ++attempt) {
-    std::string path = dir + "/.#" + name + ".XXXXXX";
+    std::string path = dir;
+    path.append("/.#").append(name).append(".XXXXXX");
     UniqueFd fd(::mkostemp(path.data(), O_CLOEXEC));
     if (!fd) return Status::from_errno();
     TemporaryFile temp(std::move(fd), std::move(path));

@@ -42,8 +42,9 @@ class Status {
 template <typename T>
 class Result {
  public:
-  Result(T value) : value_(std::move(value)) {}  // NOLINT(google-explicit-constructor)
-  Result(Status failure) : error_(failure.error()) {}  // NOLINT(google-explicit-constructor)
+  // Implicit, so that a function returns a value or a failure alike.
+  Result(T value) : value_(std::move(value)) {}
+  Result(Status failure) : error_(failure.error()) {}
 
   explicit operator bool() const { return value_.has_value(); }
   int error() const { return error_; }

@@ -60,9 +60,9 @@ Result<struct statfs> file_system_stats(std::string_view path) {
 Status quota_control(int command, std::string_view special, int id, void* data) {
   const std::string device(special);
   const auto& fake = current_calls().quotactl;
-  return Status::from_call(fake ? fake(command, device.c_str(), id, data)
-                                : ::quotactl(command, device.c_str(), id,
-                                             static_cast<caddr_t>(data)));
+  return Status::from_call(
+      fake ? fake(command, device.c_str(), id, data)
+           : ::quotactl(command, device.c_str(), id, static_cast<caddr_t>(data)));
 }
 
 Status interface_control(unsigned long request, struct ifreq& data) {

@@ -14,7 +14,8 @@ std::string tick_text() {
 }
 
 std::string local_time_text(std::string_view seconds) {
-  const time_t moment = static_cast<time_t>(std::strtoll(std::string(seconds).c_str(), nullptr, 10));
+  const time_t moment =
+      static_cast<time_t>(std::strtoll(std::string(seconds).c_str(), nullptr, 10));
   struct tm local {};
   if (!localtime_r(&moment, &local)) return "";
   char text[64];

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "web/cgi_input.h"
 #include "core/string_lists.h"
+#include "web/cgi_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view body(reinterpret_cast<const char*>(data), size);

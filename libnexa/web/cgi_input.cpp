@@ -3,13 +3,13 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
-#include <memory>
-#include <new>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace nexa {
 

@@ -9,7 +9,7 @@ namespace nexa {
 std::vector<std::string> share_list_items(std::string_view array, std::string_view prefix,
                                           std::string_view suffix) {
   std::vector<std::string> items = split_odb_array(array);
-  for (auto& item : items) item = std::string(prefix) + item + std::string(suffix);
+  for (auto& item : items) item.insert(0, prefix).append(suffix);
   return items;
 }
 

@@ -183,7 +183,8 @@ void patch_error_message(const char* lang, PatchMem* p) {
   std::string err_msg;
   for (const auto& [key, value] : query_form())
     if (key == "err_msg") err_msg = value;  // the last one counts, as in a form table
-  append_page_value(p, "err_msg", err_msg.empty() ? "" : translate_daemon_error(lang, err_msg.data()));
+  append_page_value(p, "err_msg",
+                    err_msg.empty() ? "" : translate_daemon_error(lang, err_msg.data()));
 }
 
 void patch_charset(const char* lang, PatchMem* p) {

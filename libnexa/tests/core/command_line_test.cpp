@@ -25,7 +25,12 @@ std::string shell_output(const std::string& line) {
 
 TEST(CommandLine, OrdinaryValuesKeepTheLineAsWritten) {
   CommandLine line("hdparm -S ");
-  line.number(241).text(" ").word("/dev/sda").text(" && lcd_show \"").in_quotes("Disk 1: 93% full").text("\"");
+  line.number(241)
+      .text(" ")
+      .word("/dev/sda")
+      .text(" && lcd_show \"")
+      .in_quotes("Disk 1: 93% full")
+      .text("\"");
   EXPECT_EQ(line.str(), "hdparm -S 241 /dev/sda && lcd_show \"Disk 1: 93% full\"");
   EXPECT_EQ(CommandLine().word("user@host:1,a+b=c%d_e-f.g").str(), "user@host:1,a+b=c%d_e-f.g");
 }
@@ -41,7 +46,8 @@ TEST_P(CommandLineHostile, ReachesTheProgramAsOneLiteralWord) {
   std::erase(expected, '\0');
   CommandLine word("printf '%s|' ");
   word.word(value);
-  EXPECT_EQ(testing::shell_words(word.str()), (std::vector<std::string>{"printf", "%s|", expected}));
+  EXPECT_EQ(testing::shell_words(word.str()),
+            (std::vector<std::string>{"printf", "%s|", expected}));
   EXPECT_EQ(shell_output(word.str()), expected + "|");
 
   CommandLine quoted("printf '%s|' \"");

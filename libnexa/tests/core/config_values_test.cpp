@@ -12,30 +12,30 @@ using K = ValueKind;
 TEST(ConfigValues, EachKindRefusesItsSeparatorsAndLineBreaks) {
   const struct {
     K kind;
-    std::string value;
     bool acceptable;
+    std::string value;
     std::string flat;
   } rows[] = {
-      {K::kFreeText, "Disk 1: [sda] a,b&c", true, "Disk 1: [sda] a,b&c"},
-      {K::kFreeText, "one\ntwo\r\n", false, "one two  "},
-      {K::kFreeText, std::string("nul\0byte", 8), false, "nulbyte"},
-      {K::kSectionName, "public share", true, "public share"},
-      {K::kSectionName, "x]\n[global", false, "x   global"},
-      {K::kAccountName, "alice.b-c_d", true, "alice.b-c_d"},
-      {K::kAccountName, "eve:x:0:0", false, "eve x 0 0"},
-      {K::kAccountName, "a,b", false, "a b"},
-      {K::kAccountField, "Alice, Room 3", true, "Alice, Room 3"},
-      {K::kAccountField, "/home/a:/bin/sh", false, "/home/a /bin/sh"},
-      {K::kListItem, "bob:x", true, "bob:x"},
-      {K::kListItem, "bob,root", false, "bob root"},
-      {K::kOdbArrayItem, "a,b:c", true, "a,b:c"},
-      {K::kOdbArrayItem, "a&b", false, "a b"},
-      {K::kPathComponent, "My Share", true, "My Share"},
-      {K::kPathComponent, "../etc", false, ".. etc"},
-      {K::kPathComponent, "..", false, ""},
-      {K::kPathComponent, ".", false, ""},
-      {K::kPathComponent, "", false, ""},
-      {K::kPathComponent, "..\n", false, ".. "},
+      {K::kFreeText, true, "Disk 1: [sda] a,b&c", "Disk 1: [sda] a,b&c"},
+      {K::kFreeText, false, "one\ntwo\r\n", "one two  "},
+      {K::kFreeText, false, std::string("nul\0byte", 8), "nulbyte"},
+      {K::kSectionName, true, "public share", "public share"},
+      {K::kSectionName, false, "x]\n[global", "x   global"},
+      {K::kAccountName, true, "alice.b-c_d", "alice.b-c_d"},
+      {K::kAccountName, false, "eve:x:0:0", "eve x 0 0"},
+      {K::kAccountName, false, "a,b", "a b"},
+      {K::kAccountField, true, "Alice, Room 3", "Alice, Room 3"},
+      {K::kAccountField, false, "/home/a:/bin/sh", "/home/a /bin/sh"},
+      {K::kListItem, true, "bob:x", "bob:x"},
+      {K::kListItem, false, "bob,root", "bob root"},
+      {K::kOdbArrayItem, true, "a,b:c", "a,b:c"},
+      {K::kOdbArrayItem, false, "a&b", "a b"},
+      {K::kPathComponent, true, "My Share", "My Share"},
+      {K::kPathComponent, false, "../etc", ".. etc"},
+      {K::kPathComponent, false, "..", ""},
+      {K::kPathComponent, false, ".", ""},
+      {K::kPathComponent, false, "", ""},
+      {K::kPathComponent, false, "..\n", ".. "},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.value);

@@ -132,8 +132,7 @@ TEST_F(SysTest, TemporaryFilesAreNamedAfterTheirTargetAndLeftoversRemoved) {
   });
   const std::vector<std::string> after_kill = list_dir("/etc");
   ASSERT_EQ(after_kill.size(), 2u);
-  EXPECT_TRUE(after_kill[0].starts_with(".#group.") && after_kill[0].size() == 14)
-      << after_kill[0];
+  EXPECT_TRUE(after_kill[0].starts_with(".#group.") && after_kill[0].size() == 14) << after_kill[0];
 
   // Another leftover, a writer still at work (holding its lock), and files
   // that are not ours.
@@ -144,8 +143,8 @@ TEST_F(SysTest, TemporaryFilesAreNamedAfterTheirTargetAndLeftoversRemoved) {
   const UniqueFd held(open(path("/etc/.#group.held00").c_str(), O_RDONLY | O_CLOEXEC));
   ASSERT_EQ(flock(held.get(), LOCK_EX), 0);
   EXPECT_TRUE(sys::replace_file("/etc/group", "new\n", 0644));
-  EXPECT_EQ(list_dir("/etc"), (std::vector<std::string>{".#group.held00", ".#group.tooshort",
-                                                        ".#notes", "group"}));
+  EXPECT_EQ(list_dir("/etc"),
+            (std::vector<std::string>{".#group.held00", ".#group.tooshort", ".#notes", "group"}));
   EXPECT_EQ(read_file("/etc/group"), "new\n");
 }
 
@@ -202,15 +201,17 @@ TEST_F(SysTest, AccountsComeFromTheRootsFilesOnly) {
 
 TEST_F(SysTest, KernelCallsGoThroughTheirSeams) {
   std::string asked;
-  set_kernel_calls({.statfs = [&](const char* p, struct statfs* out) {
-                      asked = p;
-                      out->f_blocks = 1000;
-                      return 0;
-                    },
-                    .quotactl = [](int, const char*, int, void*) {
-                      errno = ESRCH;
-                      return -1;
-                    },
+  set_kernel_calls({.statfs =
+                        [&](const char* p, struct statfs* out) {
+                          asked = p;
+                          out->f_blocks = 1000;
+                          return 0;
+                        },
+                    .quotactl =
+                        [](int, const char*, int, void*) {
+                          errno = ESRCH;
+                          return -1;
+                        },
                     .interface_ioctl = {}});
   const sys::Result<struct statfs> st = sys::file_system_stats("/mnt/disk1");
   ASSERT_TRUE(st);

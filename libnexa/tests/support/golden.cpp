@@ -54,7 +54,7 @@ std::string golden_directory() {
 }
 
 void expect_golden(std::string_view actual, const std::string& name, const std::string& directory,
-                   std::source_location where) {
+                   CallSite where) {
   const std::filesystem::path file = std::filesystem::path(directory) / name;
   const std::optional<std::string> expected = read_whole(file);
   if (expected && *expected == actual) return;
@@ -64,22 +64,22 @@ void expect_golden(std::string_view actual, const std::string& name, const std::
     std::filesystem::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary);
     if (!(out << actual)) {
-      ADD_FAILURE_AT(where.file_name(), where.line())
+      ADD_FAILURE_AT(where.file_name(), where.line_number())
           << "cannot rewrite golden file " << file.string();
       return;
     }
-    ADD_FAILURE_AT(where.file_name(), where.line())
+    ADD_FAILURE_AT(where.file_name(), where.line_number())
         << "rewrote golden file " << file.string()
         << "; review the change and run again without NEXA_UPDATE_GOLDEN";
     return;
   }
   if (!expected) {
-    ADD_FAILURE_AT(where.file_name(), where.line())
+    ADD_FAILURE_AT(where.file_name(), where.line_number())
         << "no golden file " << file.string()
         << " (NEXA_UPDATE_GOLDEN=1 writes it from the actual text)";
     return;
   }
-  ADD_FAILURE_AT(where.file_name(), where.line())
+  ADD_FAILURE_AT(where.file_name(), where.line_number())
       << "text differs from golden file " << file.string() << ", "
       << first_difference(*expected, actual)
       << "\n(NEXA_UPDATE_GOLDEN=1 rewrites it from the actual text)";

@@ -1,9 +1,9 @@
 // Comparing generated text with a reviewed copy kept beside the tests.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <string_view>
+#include "call_site.h"
 
 namespace nexa::testing {
 
@@ -17,7 +17,6 @@ std::string golden_directory();
 // Failures are reported where expect_golden was called.
 // name is relative to directory, e.g. "web/goto_url.golden".
 void expect_golden(std::string_view actual, const std::string& name,
-                   const std::string& directory = golden_directory(),
-                   std::source_location where = std::source_location::current());
+                   const std::string& directory = golden_directory(), CallSite where = {});
 
 }  // namespace nexa::testing

@@ -8,10 +8,10 @@
 
 namespace nexa::testing {
 
-std::vector<std::string> shell_words(const std::string& line, std::source_location where) {
+std::vector<std::string> shell_words(const std::string& line, CallSite where) {
   std::vector<std::string> words;
   if (line.find('\0') != std::string::npos) {
-    ADD_FAILURE_AT(where.file_name(), where.line())
+    ADD_FAILURE_AT(where.file_name(), where.line_number())
         << "command line holds a NUL byte: " << display(line);
     return words;
   }
@@ -21,7 +21,7 @@ std::vector<std::string> shell_words(const std::string& line, std::source_locati
   if (!g_shell_parse_argv(line.c_str(), &argc, &argv, &error)) {
     // GLib refuses a line without words; the shell runs it as nothing.
     if (!g_error_matches(error, G_SHELL_ERROR, G_SHELL_ERROR_EMPTY_STRING))
-      ADD_FAILURE_AT(where.file_name(), where.line())
+      ADD_FAILURE_AT(where.file_name(), where.line_number())
           << "the shell cannot parse " << display(line) << ": " << error->message;
     g_error_free(error);
     return words;

@@ -1,9 +1,9 @@
 // Splitting recorded command lines into the words the shell would pass on.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <vector>
+#include "call_site.h"
 
 namespace nexa::testing {
 
@@ -15,7 +15,6 @@ namespace nexa::testing {
 // gives an empty vector. A line the shell could not parse (an unmatched
 // quote, a trailing backslash, a NUL byte) gives an empty vector and a
 // non-fatal failure naming the line, reported where shell_words was called.
-std::vector<std::string> shell_words(const std::string& line,
-                                     std::source_location where = std::source_location::current());
+std::vector<std::string> shell_words(const std::string& line, CallSite where = {});
 
 }  // namespace nexa::testing

@@ -1,9 +1,9 @@
 // Checking generated configuration files with the real programs that read them.
 #pragma once
 
-#include <source_location>
 #include <string>
 #include <vector>
+#include "call_site.h"
 
 namespace nexa::testing {
 
@@ -16,6 +16,6 @@ namespace nexa::testing {
 // Failures are reported where expect_accepted_by was called.
 // Returns whether the file was accepted.
 bool expect_accepted_by(const std::vector<std::string>& argv, const std::string& file,
-                        std::source_location where = std::source_location::current());
+                        CallSite where = {});
 
 }  // namespace nexa::testing

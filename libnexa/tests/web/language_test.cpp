@@ -88,7 +88,8 @@ TEST_F(LanguageTest, InstalledLanguagesInOrder) {
   char list[NEXALIB_LOCALE_LIST_SIZE];
   EXPECT_EQ(nexalib_get_dir_locale(list), 0);
   EXPECT_STREQ(list, "");
-  EXPECT_EQ(logged.size(), 1u) << "a directory that cannot be listed is reported, not taken as empty";
+  EXPECT_EQ(logged.size(), 1u)
+      << "a directory that cannot be listed is reported, not taken as empty";
   install("zh_TW");
   install("en");
   install("ja");

@@ -115,7 +115,7 @@ void nexalib_g_slist_free_buffer(gpointer data, gpointer) {
   std::free(data);
 }
 void nexalib_g_slist_free_all(GSList* list) {
-  free_string_list(list);
+  StringListFree()(list);
 }
 gboolean nexalib_g_hash_table_free_buffer(gpointer key, gpointer value, gpointer user_data) {
   return free_table_entry(key, value, user_data);
@@ -142,7 +142,7 @@ GString* nexalib_list_to_odb_array(GSList* list) {
   return to_gstring_or_null(list == nullptr, join_odb_array(list_items(list)));
 }
 GSList* nexalib_odb_array_to_list(const char* array) {
-  return array ? to_string_list(split_odb_array(array)) : nullptr;
+  return array ? to_string_list(split_odb_array(array)).release() : nullptr;
 }
 GString* nexalib_list_to_group_member_format(GSList* list) {
   return to_gstring_or_null(list == nullptr, join_group_members(list_items(list)));
@@ -179,7 +179,7 @@ int nexalib_put_list_to_txt_file(GSList* lines, const char* path, mode_t mode) {
 GSList* nexalib_load_txt_file_to_list(const char* path) {
   if (!path) return nullptr;
   const sys::Result<std::vector<std::string>> lines = load_lines(path);
-  return lines ? to_string_list(*lines) : nullptr;
+  return lines ? to_string_list(*lines).release() : nullptr;
 }
 GSList* nexalib_etc_group_to_list(void) {
   return nexalib_load_txt_file_to_list(sys::kGroupFile);

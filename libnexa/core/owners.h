@@ -1,6 +1,6 @@
 // One owner type per resource the library holds or hands around: files,
-// descriptors, directories, temporary files, GLib strings, string lists,
-// record tables and lists, and the client library's props.
+// descriptors, directories, temporary files, string lists, record tables
+// and lists, and the client library's props.
 #pragma once
 
 #include <dirent.h>
@@ -75,13 +75,6 @@ class TemporaryFile {
   UniqueFd fd_;
   std::string path_;
 };
-
-struct GStringFree {
-  void operator()(GString* s) const {
-    if (s) g_string_free(s, TRUE);
-  }
-};
-using GStringPtr = std::unique_ptr<GString, GStringFree>;
 
 // A string list: a GSList owning malloc'ed strings.
 struct StringListFree {

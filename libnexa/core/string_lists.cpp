@@ -8,11 +8,11 @@
 
 namespace nexa {
 
-GSList* to_string_list(const std::vector<std::string>& items) {
+StringListPtr to_string_list(const std::vector<std::string>& items) {
   GSList* list = nullptr;
   for (auto it = items.rbegin(); it != items.rend(); ++it)
     list = g_slist_prepend(list, strdup(it->c_str()));
-  return list;
+  return StringListPtr(list);
 }
 
 std::vector<std::string_view> list_items(GSList* list) {
@@ -20,10 +20,6 @@ std::vector<std::string_view> list_items(GSList* list) {
   for (GSList* node = list; node; node = node->next)
     if (node->data) items.emplace_back(static_cast<const char*>(node->data));
   return items;
-}
-
-void free_string_list(GSList* list) {
-  g_slist_free_full(list, std::free);
 }
 
 gboolean free_table_entry(gpointer key, gpointer value, gpointer) {

@@ -11,10 +11,9 @@
 
 namespace nexa {
 
-// A string list owns malloc'ed strings.
-GSList* to_string_list(const std::vector<std::string>& items);
+// A string list owns malloc'ed strings; release() hands it to a caller.
+StringListPtr to_string_list(const std::vector<std::string>& items);
 std::vector<std::string_view> list_items(GSList* list);
-void free_string_list(GSList* list);
 // Record tables own malloc'ed keys and values.
 gboolean free_table_entry(gpointer key, gpointer value, gpointer unused);
 

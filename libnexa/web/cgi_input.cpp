@@ -65,7 +65,7 @@ FormFields parse_form(std::string_view body, bool decode) {
   return fields;
 }
 
-GHashTable* to_form_table(const FormFields& fields) {
+RecordTablePtr to_form_table(const FormFields& fields) {
   GHashTable* table = g_hash_table_new(g_str_hash, g_str_equal);
   for (const auto& [key, value] : fields) {
     gpointer old_key = nullptr, old_value = nullptr;
@@ -76,7 +76,7 @@ GHashTable* to_form_table(const FormFields& fields) {
     }
     g_hash_table_insert(table, strdup(key.c_str()), strdup(value.c_str()));
   }
-  return table;
+  return RecordTablePtr(table);
 }
 
 std::optional<unsigned long long> content_length() {

@@ -3,6 +3,8 @@
 
 #include <glib.h>
 
+#include "core/owners.h"
+
 #include <cstdio>
 
 #include <optional>
@@ -20,7 +22,7 @@ using FormFields = std::vector<std::pair<std::string, std::string>>;
 // are left out; later keys replace earlier ones when put into a table.
 FormFields parse_form(std::string_view body, bool decode);
 // A form table as the pages use it: malloc'ed keys and values.
-GHashTable* to_form_table(const FormFields& fields);
+RecordTablePtr to_form_table(const FormFields& fields);
 
 // CONTENT_LENGTH read as atoi would (leading digits); nullopt when absent
 // or below 1. Values beyond what memory can hold stay large, never wrap.

@@ -22,11 +22,11 @@ using namespace nexa;
 
 GHashTable* nexalib_get_post_data(void) {
   const std::optional<FormFields> form = read_post_form(stdin);
-  return form ? to_form_table(*form) : nullptr;
+  return form ? to_form_table(*form).release() : nullptr;
 }
 
 GHashTable* nexalib_get_get_data(void) {
-  return to_form_table(query_form());
+  return to_form_table(query_form()).release();
 }
 
 char nexalib_ui_x2c(const char* what) {
@@ -61,15 +61,16 @@ char* nexalib_ui_string_replace(const char* s, const char* from, const char* to)
 }
 
 GSList* nexalib_ui_string_to_list(const char* text) {
-  return text ? to_string_list(split_delimited(text, ' ')) : nullptr;
+  return text ? to_string_list(split_delimited(text, ' ')).release() : nullptr;
 }
 GSList* nexalib_ui_string_to_list_for_share(const char* array, const char* suffix,
                                             const char* prefix) {
   if (!array) return nullptr;
-  return to_string_list(share_list_items(array, prefix ? prefix : "", suffix ? suffix : ""));
+  return to_string_list(share_list_items(array, prefix ? prefix : "", suffix ? suffix : ""))
+      .release();
 }
 GSList* nexalib_ui_get_name_from_oids(OdbHandle* h, GSList* oids, const char* prefix) {
-  return to_string_list(names_of(h, oids, prefix ? prefix : ""));
+  return to_string_list(names_of(h, oids, prefix ? prefix : "")).release();
 }
 GSList* nexalib_ui_remove_entries_from_oids(OdbHandle* h, GSList* names, GSList* oids,
                                             const char* class_name) {

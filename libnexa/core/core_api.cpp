@@ -22,6 +22,16 @@ using namespace nexa;
 
 namespace {
 
+const char* text_or_empty(const char* text) {
+  return text ? text : "";
+}
+
+// The documented out-parameter: set only when the lookup reached an object.
+OdbProps* with_oid(const Found& found, int* oid) {
+  if (oid && found.oid) *oid = static_cast<int>(found.oid);
+  return found.props;
+}
+
 GString* to_gstring_or_null(bool empty, const std::string& text) {
   return empty ? nullptr : g_string_new_len(text.data(), static_cast<gssize>(text.size()));
 }
@@ -34,65 +44,79 @@ OdbHandle* nexalib_connect_daemon_by_socket_file(void) {
   return connect_cgi();
 }
 OdbHandle* nexalib_connect_daemon(int* oid) {
-  return connect_handler(oid);
+  guint32 given = 0;
+  OdbHandle* h = connect_handler(given);
+  if (oid) *oid = static_cast<int>(given);
+  return h;
 }
 int nexalib_bye_bye_handler_success(OdbHandle* h) {
-  return bye_handler(h, 0, "");
+  return h ? bye_handler(*h, 0, "") : -1;
 }
 int nexalib_bye_bye_handler_fail(OdbHandle* h, const char* message) {
-  return bye_handler(h, 1, message);
+  return h ? bye_handler(*h, 1, text_or_empty(message)) : -1;
 }
 int nexalib_bye_bye_socket_file_success(OdbHandle* h) {
-  return bye_cgi(h);
+  return h ? bye_cgi(*h) : -1;
 }
 int nexalib_bye_bye_socket_file_fail(OdbHandle* h) {
-  return bye_cgi(h);
+  return h ? bye_cgi(*h) : -1;
 }
 
 GSList* find_classname_oids(OdbHandle* h, const char* class_name) {
-  return find_class_oids(h, class_name);
+  return h && class_name ? find_class_oids(*h, class_name) : nullptr;
 }
 GSList* nexalib_get_class_oids_by_key_and_val(OdbHandle* h, const char* class_name, const char* key,
                                               const char* value) {
-  return find_oids_with(h, class_name, key, value);
+  return h && class_name && key && value ? find_oids_with(*h, class_name, key, value) : nullptr;
 }
 int nexalib_find_an_oid_by_name(OdbHandle* h, const char* class_name, const char* name) {
-  return static_cast<int>(first_oid(find_oids_with(h, class_name, "name", name)));
+  return static_cast<int>(
+      first_oid(nexalib_get_class_oids_by_key_and_val(h, class_name, "name", name)));
 }
 int get_oids_numbers(GSList* oids) {
   return static_cast<int>(g_slist_length(oids));
 }
 OdbProps* get_data_by_handle_oid(OdbHandle* h, int* oid) {
-  return oid ? get_main_props(h, static_cast<guint32>(*oid)) : nullptr;
+  return h && oid ? get_main_props(*h, static_cast<guint32>(*oid)) : nullptr;
 }
 OdbProps* nexalib_get_objectOid_and_compare(OdbHandle* h, int* oid, const char* class_name,
                                             const char* key, const char* value) {
-  return find_and_compare(h, oid, class_name, key, value);
+  if (!h || !class_name) return nullptr;
+  if (!key || !value) {
+    // Nothing matches, but the walk still ends at the last candidate.
+    GSList* candidates = find_class_oids(*h, class_name);
+    if (oid && candidates) *oid = static_cast<int>(oid_of(g_slist_last(candidates)));
+    return nullptr;
+  }
+  return with_oid(find_and_compare(*h, class_name, key, value), oid);
 }
 OdbProps* nexalib_get_system(OdbHandle* h) {
-  return system_namespace(h, nullptr, "");
+  return nexalib_get_system_namespace_and_oid(h, nullptr, "");
 }
 OdbProps* nexalib_get_system_namespace(OdbHandle* h, const char* ns) {
-  return system_namespace(h, nullptr, ns);
+  return nexalib_get_system_namespace_and_oid(h, nullptr, ns);
 }
 OdbProps* nexalib_get_system_namespace_and_oid(OdbHandle* h, int* oid, const char* ns) {
-  return system_namespace(h, oid, ns);
+  if (!h) return nullptr;
+  const Found found = system_namespace(*h, text_or_empty(ns));
+  return with_oid(found, oid);
 }
 OdbProps* nexalib_get_system_and_oid(OdbHandle* h, int* oid) {
-  return system_and_oid(h, oid);
+  return h ? with_oid(system_and_oid(*h), oid) : nullptr;
 }
 OdbProps* nexalib_get_network(OdbHandle* h) {
-  return first_network(h);
+  return h ? first_network(*h) : nullptr;
 }
 OdbProps* nexalib_get_network_and_oid(OdbHandle* h, int* oid, const char* dev_name) {
-  return network_by_device(h, oid, dev_name);
+  return h && dev_name ? with_oid(network_by_device(*h, dev_name), oid) : nullptr;
 }
 
 int nexalib_toggle_system_namespace_commit(OdbHandle* h, const char* ns) {
-  return toggle_system_namespace_commit(h, ns);
+  if (h) toggle_system_namespace_commit(*h, text_or_empty(ns));
+  return 0;
 }
 int nexalib_props_update(OdbProps* changes, OdbProps* current, const char* key, const char* value) {
-  props_update(changes, current, key, value);
+  if (changes && key && value) props_update(*changes, current, key, value);
   return 0;
 }
 unsigned int nexalib_props_new_count(OdbProps* p) {
@@ -102,10 +126,10 @@ unsigned int nexalib_props_old_count(OdbProps* p) {
   return p && p->old_values ? g_hash_table_size(p->old_values) : 0;
 }
 int nexalib_get_bootup_type(OdbHandle* h) {
-  return bootup_type(h);
+  return h && boots_from_disk(*h) ? 1 : 0;
 }
 int nexalib_toggle_daemon(OdbProps* p, const char* script, int flags) {
-  toggle_daemon(p, script, flags);
+  if (p && script) toggle_daemon(*p, script, flags);
   return 0;
 }
 
@@ -158,10 +182,10 @@ GSList* nexalib_remove_record_from_list(GSList* lines, const char* pattern) {
 }
 
 int nexalib_check_duplicate_class_nameval(OdbHandle* h, const char* class_name, const char* value) {
-  return count_named(h, class_name, value) == 1 ? 0 : -1;
+  return h && class_name && value && count_named(*h, class_name, value) == 1 ? 0 : -1;
 }
 int nexalib_isexist_class_nameval(OdbHandle* h, const char* class_name, const char* value) {
-  return count_named(h, class_name, value) > 0 ? 1 : 0;
+  return h && class_name && value && count_named(*h, class_name, value) > 0 ? 1 : 0;
 }
 
 int nexalib_output_to_file(GString* text, const char* path, mode_t mode) {

@@ -13,13 +13,17 @@ namespace nexa {
 
 namespace {
 
-bool equals(const char* a, const char* b) {
-  return a && b && std::strcmp(a, b) == 0;
+// The client library takes terminated texts.
+std::string text(std::string_view value) {
+  return std::string(value);
 }
 
-GSList* find_with(OdbHandle* h, const char* class_name, OdbProps* criteria) {
-  if (!h || !class_name) return nullptr;
-  return odb_find_cmnd(h, class_name, criteria);
+bool equals(const char* a, std::string_view b) {
+  return a && a == b;
+}
+
+GSList* find_with(OdbHandle& h, std::string_view class_name, OdbProps* criteria) {
+  return odb_find_cmnd(&h, text(class_name).c_str(), criteria);
 }
 
 }  // namespace
@@ -37,12 +41,11 @@ OdbHandle* connect_cgi() {
   return h;
 }
 
-OdbHandle* connect_handler(int* oid) {
+OdbHandle* connect_handler(guint32& oid) {
   OdbHandle* h = odb_handle_new();
   if (!h) return nullptr;
-  const guint32 given = odb_connect_handler_cmnd(h);
-  if (oid) *oid = static_cast<int>(given);
-  if (given == 0) {
+  oid = odb_connect_handler_cmnd(h);
+  if (oid == 0) {
     std::printf("FATAL: failt to connect daemon\n");
     odb_handle_destroy(h);
     std::exit(1);
@@ -50,29 +53,27 @@ OdbHandle* connect_handler(int* oid) {
   return h;
 }
 
-int bye_handler(OdbHandle* h, int status, const char* message) {
-  if (!h) return -1;
-  const int result = odb_bye_handler_cmnd(h, status, message ? message : "");
-  odb_handle_destroy(h);
+int bye_handler(OdbHandle& h, int status, std::string_view message) {
+  const int result = odb_bye_handler_cmnd(&h, status, text(message).c_str());
+  odb_handle_destroy(&h);
   return result;
 }
 
-int bye_cgi(OdbHandle* h) {
-  if (!h) return -1;
-  const int result = odb_bye_cmnd(h);
-  odb_handle_destroy(h);
+int bye_cgi(OdbHandle& h) {
+  const int result = odb_bye_cmnd(&h);
+  odb_handle_destroy(&h);
   return result;
 }
 
-GSList* find_class_oids(OdbHandle* h, const char* class_name) {
+GSList* find_class_oids(OdbHandle& h, std::string_view class_name) {
   PropsPtr criteria = new_props();
   return find_with(h, class_name, criteria.get());
 }
 
-GSList* find_oids_with(OdbHandle* h, const char* class_name, const char* key, const char* value) {
-  if (!key || !value) return nullptr;
+GSList* find_oids_with(OdbHandle& h, std::string_view class_name, std::string_view key,
+                       std::string_view value) {
   PropsPtr criteria = new_props();
-  odb_props_set(criteria.get(), key, value);
+  odb_props_set(criteria.get(), text(key).c_str(), text(value).c_str());
   return find_with(h, class_name, criteria.get());
 }
 
@@ -80,84 +81,81 @@ guint32 first_oid(GSList* oids) {
   return oids ? oid_of(oids) : 0;
 }
 
-OdbProps* get_main_props(OdbHandle* h, guint32 oid) {
-  return h ? odb_get_cmnd(h, oid, "") : nullptr;
+OdbProps* get_main_props(OdbHandle& h, guint32 oid) {
+  return odb_get_cmnd(&h, oid, "");
 }
 
-OdbProps* find_and_compare(OdbHandle* h, int* oid, const char* class_name, const char* key,
-                           const char* value) {
+Found find_and_compare(OdbHandle& h, std::string_view class_name, std::string_view key,
+                       std::string_view value) {
+  Found found;
   for (GSList* node = find_class_oids(h, class_name); node; node = node->next) {
-    if (oid) *oid = static_cast<int>(oid_of(node));
-    OdbProps* props = get_main_props(h, oid_of(node));
-    if (props && key && equals(odb_props_get(props, key), value)) return props;
-  }
-  return nullptr;
-}
-
-OdbProps* system_namespace(OdbHandle* h, int* oid, const char* ns) {
-  const guint32 system = first_oid(find_class_oids(h, "System"));
-  if (system == 0) return nullptr;
-  if (oid) *oid = static_cast<int>(system);
-  return odb_get_cmnd(h, system, ns ? ns : "");
-}
-
-OdbProps* system_and_oid(OdbHandle* h, int* oid) {
-  OdbProps* props = nullptr;
-  for (GSList* node = find_class_oids(h, "System"); node; node = node->next) {
-    if (oid) *oid = static_cast<int>(oid_of(node));
-    props = get_main_props(h, oid_of(node));
-  }
-  return props;
-}
-
-OdbProps* network_by_device(OdbHandle* h, int* oid, const char* dev_name) {
-  for (GSList* node = find_class_oids(h, "Network"); node; node = node->next) {
-    OdbProps* props = get_main_props(h, oid_of(node));
-    if (props && equals(odb_props_get(props, "devName"), dev_name)) {
-      if (oid) *oid = static_cast<int>(oid_of(node));
-      return props;
+    found.oid = oid_of(node);
+    OdbProps* props = get_main_props(h, found.oid);
+    if (props && equals(odb_props_get(props, text(key).c_str()), value)) {
+      found.props = props;
+      break;
     }
   }
-  return nullptr;
+  return found;
 }
 
-OdbProps* first_network(OdbHandle* h) {
+Found system_namespace(OdbHandle& h, std::string_view ns) {
+  const guint32 system = first_oid(find_class_oids(h, "System"));
+  if (system == 0) return {};
+  return {odb_get_cmnd(&h, system, text(ns).c_str()), system};
+}
+
+Found system_and_oid(OdbHandle& h) {
+  Found found;
+  for (GSList* node = find_class_oids(h, "System"); node; node = node->next)
+    found = {get_main_props(h, oid_of(node)), oid_of(node)};
+  return found;
+}
+
+Found network_by_device(OdbHandle& h, std::string_view dev_name) {
+  for (GSList* node = find_class_oids(h, "Network"); node; node = node->next) {
+    OdbProps* props = get_main_props(h, oid_of(node));
+    if (props && equals(odb_props_get(props, "devName"), dev_name)) return {props, oid_of(node)};
+  }
+  return {};
+}
+
+OdbProps* first_network(OdbHandle& h) {
   const guint32 network = first_oid(find_class_oids(h, "Network"));
   return network ? get_main_props(h, network) : nullptr;
 }
 
-int toggle_system_namespace_commit(OdbHandle* h, const char* ns) {
-  int oid = 0;
-  OdbProps* props = system_namespace(h, &oid, ns);
-  const char* commit = props ? odb_props_get(props, "commit") : nullptr;
-  if (!commit) return 0;
+void toggle_system_namespace_commit(OdbHandle& h, std::string_view ns) {
+  const Found system = system_namespace(h, ns);
+  const char* commit = system.props ? odb_props_get(system.props, "commit") : nullptr;
+  if (!commit) return;
   PropsPtr changes = new_props();
   odb_props_set(changes.get(), "commit", equals(commit, "1") ? "0" : "1");
-  odb_set_cmnd(h, static_cast<guint32>(oid), ns ? ns : "", changes.get());
-  return 0;
+  odb_set_cmnd(&h, system.oid, text(ns).c_str(), changes.get());
 }
 
-void props_update(OdbProps* changes, OdbProps* current, const char* key, const char* value) {
-  if (!changes || !key || !value) return;
-  const char* now = current ? odb_props_get(current, key) : nullptr;
-  if (!equals(now, value)) odb_props_set(changes, key, value);
+void props_update(OdbProps& changes, OdbProps* current, std::string_view key,
+                  std::string_view value) {
+  const std::string k = text(key);
+  const char* now = current ? odb_props_get(current, k.c_str()) : nullptr;
+  if (!equals(now, value)) odb_props_set(&changes, k.c_str(), text(value).c_str());
 }
 
-int bootup_type(OdbHandle* h) {
+bool boots_from_disk(OdbHandle& h) {
   const guint32 system = first_oid(find_class_oids(h, "System"));
   OdbProps* props = system ? get_main_props(h, system) : nullptr;
-  return props && equals(odb_props_get(props, "hd_bootup"), "1") ? 1 : 0;
+  return props && equals(odb_props_get(props, "hd_bootup"), "1");
 }
 
-void toggle_daemon(OdbProps* p, const char* script, int flags) {
-  const char* enabled = p ? odb_props_get(p, "enabled") : nullptr;
-  if (!enabled || !script) return;
+void toggle_daemon(OdbProps& p, std::string_view script, int flags) {
+  const char* enabled = odb_props_get(&p, "enabled");
+  if (!enabled) return;
   const bool on = enabled[0] == '1';
   if ((flags & 2) && on) run_discarding_output(CommandLine().word(script).text(" stop"));
   run_discarding_output(CommandLine().word(script).text(on ? Literal(" start") : Literal(" stop")));
 }
 
-unsigned count_named(OdbHandle* h, const char* class_name, const char* value) {
+unsigned count_named(OdbHandle& h, std::string_view class_name, std::string_view value) {
   return g_slist_length(find_oids_with(h, class_name, "name", value));
 }
 

@@ -4,6 +4,7 @@
 
 #include <glib.h>
 
+#include <string>
 #include <string_view>
 
 #include "odb.h"
@@ -13,37 +14,52 @@ namespace nexa {
 inline constexpr const char* kDaemonSocket = "/usr/trellis/odbd.socket";
 
 // Connections end the process with status 1 when the daemon cannot be
-// reached, after the documented message on standard output.
+// reached, after the documented message on standard output; oid gets what
+// the daemon gave a handler (0 for none).
 OdbHandle* connect_cgi();
-OdbHandle* connect_handler(int* oid);
-int bye_handler(OdbHandle* h, int status, const char* message);
-int bye_cgi(OdbHandle* h);
+OdbHandle* connect_handler(guint32& oid);
+// End the connection and destroy the handle; the client library's result.
+int bye_handler(OdbHandle& h, int status, std::string_view message);
+int bye_cgi(OdbHandle& h);
 
 // Lists belong to the client library; NULL when nothing matches.
-GSList* find_class_oids(OdbHandle* h, const char* class_name);
-GSList* find_oids_with(OdbHandle* h, const char* class_name, const char* key, const char* value);
+GSList* find_class_oids(OdbHandle& h, std::string_view class_name);
+GSList* find_oids_with(OdbHandle& h, std::string_view class_name, std::string_view key,
+                       std::string_view value);
 guint32 first_oid(GSList* oids);
 inline guint32 oid_of(GSList* node) {
   return GPOINTER_TO_UINT(node->data);
 }
 
-OdbProps* get_main_props(OdbHandle* h, guint32 oid);
-// The first object of the class whose property key equals value exactly;
-// *oid walks the candidates, so it holds the match (or the last one tried).
-OdbProps* find_and_compare(OdbHandle* h, int* oid, const char* class_name, const char* key,
-                           const char* value);
-// A namespace of the first "System" object; *oid (when given) is set to it.
-OdbProps* system_namespace(OdbHandle* h, int* oid, const char* ns);
-OdbProps* system_and_oid(OdbHandle* h, int* oid);
-OdbProps* network_by_device(OdbHandle* h, int* oid, const char* dev_name);
-OdbProps* first_network(OdbHandle* h);
+// Props of the client library (nullptr when there are none) and the oid of
+// the object they came from, or that a lookup reached (0 for none).
+struct Found {
+  OdbProps* props = nullptr;
+  guint32 oid = 0;
+};
 
-int toggle_system_namespace_commit(OdbHandle* h, const char* ns);
-void props_update(OdbProps* changes, OdbProps* current, const char* key, const char* value);
-int bootup_type(OdbHandle* h);
-void toggle_daemon(OdbProps* p, const char* script, int flags);
+OdbProps* get_main_props(OdbHandle& h, guint32 oid);
+// The first object of the class whose property key equals value exactly;
+// the oid is the match, or the last candidate tried when none matched.
+Found find_and_compare(OdbHandle& h, std::string_view class_name, std::string_view key,
+                       std::string_view value);
+// A namespace of the first "System" object (the oid is that object's).
+Found system_namespace(OdbHandle& h, std::string_view ns);
+// The main props of the last "System" object.
+Found system_and_oid(OdbHandle& h);
+// The "Network" object of the device; the oid only when found.
+Found network_by_device(OdbHandle& h, std::string_view dev_name);
+OdbProps* first_network(OdbHandle& h);
+
+void toggle_system_namespace_commit(OdbHandle& h, std::string_view ns);
+// Sets key in changes when value differs from its value in current.
+void props_update(OdbProps& changes, OdbProps* current, std::string_view key,
+                  std::string_view value);
+// Whether the first "System" object says the appliance booted from disk.
+bool boots_from_disk(OdbHandle& h);
+void toggle_daemon(OdbProps& p, std::string_view script, int flags);
 
 // Objects of the class whose "name" is value.
-unsigned count_named(OdbHandle* h, const char* class_name, const char* value);
+unsigned count_named(OdbHandle& h, std::string_view class_name, std::string_view value);
 
 }  // namespace nexa

@@ -16,14 +16,14 @@ std::vector<std::string> share_list_items(std::string_view array, std::string_vi
 std::vector<std::string> names_of(OdbHandle* h, GSList* oids, std::string_view prefix) {
   std::vector<std::string> names;
   for (GSList* node = oids; node; node = node->next) {
-    OdbProps* props = get_main_props(h, oid_of(node));
+    OdbProps* props = h ? get_main_props(*h, oid_of(node)) : nullptr;
     const char* name = props ? odb_props_get(props, "name") : nullptr;
     names.push_back(std::string(prefix) + (name ? name : ""));
   }
   return names;
 }
 
-GSList* without_named(OdbHandle* h, GSList* names, GSList* oids, const char* class_name) {
+GSList* without_named(OdbHandle& h, GSList* names, GSList* oids, std::string_view class_name) {
   GSList* kept = g_slist_copy(oids);
   for (GSList* node = names; node; node = node->next) {
     const guint32 oid =

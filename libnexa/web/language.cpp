@@ -103,8 +103,7 @@ std::string request_language(OdbHandle* h) {
   if (login) {
     login += std::strlen("LoginUser=");
     const std::string user(login, std::strcspn(login, ";"));
-    int oid = 0;
-    OdbProps* props = find_and_compare(h, &oid, "User", "name", user.c_str());
+    OdbProps* props = h ? find_and_compare(*h, "User", "name", user).props : nullptr;
     const char* preference = props ? odb_props_get(props, "localePreference") : nullptr;
     if (preference && std::strcmp(preference, "browser") != 0) return preference;
   }
@@ -112,8 +111,8 @@ std::string request_language(OdbHandle* h) {
 }
 
 std::string wizard_language(OdbHandle* h) {
-  const guint32 wizard = first_oid(find_class_oids(h, "Wizard"));
-  OdbProps* props = wizard ? get_main_props(h, wizard) : nullptr;
+  const guint32 wizard = h ? first_oid(find_class_oids(*h, "Wizard")) : 0;
+  OdbProps* props = wizard ? get_main_props(*h, wizard) : nullptr;
   const char* preference = props ? odb_props_get(props, "localePreference") : nullptr;
   // A wizard without a preference has not chosen either: same as none.
   if (!preference) return request_language(h);

@@ -16,7 +16,8 @@ inline constexpr size_t kMaxLanguageCode = 7;
 
 // The first language of an Accept-Language value that is installed, or "en".
 std::string browser_language(const char* accept_language);
-// The logged-in user's preference, or the browser's choice.
+// The logged-in user's preference, or the browser's choice; without a
+// connection (h null) only the browser's.
 std::string request_language(OdbHandle* h);
 std::string wizard_language(OdbHandle* h);
 // "&code&code&" of the installed languages, alphabetical, at most max_size

@@ -100,11 +100,10 @@ char* last_error_message(GSList* errors) {
   return last ? error_message(static_cast<const OdbError*>(last->data)) : nullptr;
 }
 
-void remove_wizard_nav(OdbHandle* h) {
-  if (!h) return;  // without the daemon nothing is known about the namespaces
+void remove_wizard_nav(OdbHandle& h) {
   const guint32 system = first_oid(find_class_oids(h, "System"));
   auto has_namespace = [&](const char* ns) {
-    return system != 0 && odb_get_cmnd(h, system, ns) != nullptr;
+    return system != 0 && odb_get_cmnd(&h, system, ns) != nullptr;
   };
   if (!has_namespace("GroupDefaults")) sys::remove_file("/usr/webroot/nav/wizard/addGroup.xml");
   if (!has_namespace("FolderShare")) sys::remove_file("/usr/webroot/nav/wizard/addShare.xml");

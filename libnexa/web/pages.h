@@ -16,7 +16,7 @@ void page_goto_top_url(const char* path, int delay);
 char* last_error_message(GSList* errors);
 char* error_message(const OdbError* error);
 
-void remove_wizard_nav(OdbHandle* h);
+void remove_wizard_nav(OdbHandle& h);
 void set_minimal_mode();
 
 }  // namespace nexa

@@ -74,7 +74,7 @@ GSList* nexalib_ui_get_name_from_oids(OdbHandle* h, GSList* oids, const char* pr
 }
 GSList* nexalib_ui_remove_entries_from_oids(OdbHandle* h, GSList* names, GSList* oids,
                                             const char* class_name) {
-  return without_named(h, names, oids, class_name);
+  return h && class_name ? without_named(*h, names, oids, class_name) : g_slist_copy(oids);
 }
 
 // ---- HTML template patching and file sending ----------------------------------
@@ -180,7 +180,7 @@ int nexalib_is_file_exist(const char* path) {
   return path && sys::is_regular_file(path) ? 1 : 0;
 }
 void nexalib_remove_wizard_nav(OdbHandle* h) {
-  remove_wizard_nav(h);
+  if (h) remove_wizard_nav(*h);  // without the daemon nothing is known of the namespaces
 }
 void nexalib_mini_mode_set(void) {
   set_minimal_mode();

@@ -4,16 +4,8 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "expect.h"
 #include "nexalib.h"
-
-static int failures = 0;
-
-static void expect(int condition, const char *what) {
-  if (!condition) {
-    printf("FAILED: %s\n", what);
-    failures++;
-  }
-}
 
 int main(void) {
   char encoded[8];

@@ -5,6 +5,9 @@ function(nexa_export_map header output)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
   file(READ ${header} text)
   # Declarations start a line; the macro's own #define lines do not.
+  # Functions end their name with "(", the exported tables with "[" (made
+  # "(" here: a "[" in a match would upset CMake's list handling).
+  string(REPLACE "[" "(" text "${text}")
   string(REGEX MATCHALL "\nNEXALIB_API[^;(]*\\(" declarations "${text}")
   set(names "")
   foreach(declaration IN LISTS declarations)

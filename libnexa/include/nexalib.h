@@ -318,6 +318,46 @@ NEXALIB_API int nexalib_is_file_exist(const char *path);
 NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);
 NEXALIB_API void nexalib_mini_mode_set(void);
 
+/* ---- LEDs, buttons and front display ------------------------------------- */
+
+/* Entries of the slot tables: the empty string for 0, the board's GPIO line
+ * of slots 1 to 4, NULL after them. */
+#define NEXALIB_SLOT_TABLE_SIZE 20
+/* The disk slots' LED and button lines; owned by the library, never freed or
+ * changed by callers. */
+NEXALIB_API extern const char *LEDSlotDisk[NEXALIB_SLOT_TABLE_SIZE];
+NEXALIB_API extern const char *BUTSlotDisk[NEXALIB_SLOT_TABLE_SIZE];
+
+/* The primitives: the board's lines are not driven from here; each takes
+ * its arguments and returns 0. */
+NEXALIB_API int setLed(const char *line, int value);
+NEXALIB_API int setLedFlashStart(const char *line, int mode);
+NEXALIB_API int setLedFlashStop(const char *line);
+NEXALIB_API int findDisk(const char *first, const char *second);
+NEXALIB_API int checkButtonUseEnable(void);
+NEXALIB_API int setRaidDiskButton(const char *argument);
+
+/* The front-panel functions, each on its line ("GPIO0_13" for the RAID
+ * warning, "GPIO0_11" for the build LED); their primitive's result. */
+NEXALIB_API int setRaidWarningLED_ON(void);
+NEXALIB_API int setRaidWarningLED_OFF(void);
+/* Flashes the LED of slot "1" to "4" (mode 3); -1 for any other slot. */
+NEXALIB_API int setSlotDiskLEDFlash_ON(const char *slot);
+NEXALIB_API int setBuildLEDFlash_ON(void);
+NEXALIB_API int setBuildLEDFlash_OFF(void);
+
+/* Shows "CAUTION!" and "DISK<n> WRONG" with the panel's number of slot "1"
+ * to "4"; -1 (nothing shown) for any other slot. */
+NEXALIB_API int DisplayFailSlot(const char *slot);
+/* Stops the resident display program and shows the two lines; -1 (nothing
+ * shown) when a text holds a line break. */
+NEXALIB_API int setDisplay(const char *first, const char *second);
+/* Room get_hostdomainname writes into, terminator included. */
+#define NEXALIB_HOST_NAME_SIZE 256
+/* Writes the "System" object's "hostname" (cut to fit, "" when it has
+ * none) into buf; -1 with buf untouched when there is no "System" object. */
+NEXALIB_API int get_hostdomainname(OdbHandle *h, char *buf);
+
 #ifdef __cplusplus
 }
 #endif

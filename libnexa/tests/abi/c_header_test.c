@@ -27,5 +27,6 @@ int main(void) {
   nexalib_g_slist_free_all(items);
 
   expect(nexalib_bye_bye_handler_success(NULL) == -1, "bye-bye on a null handle");
+  expect(strcmp(LEDSlotDisk[1], "GPIO1_28") == 0 && BUTSlotDisk[5] == NULL, "exported slot tables");
   return failures == 0 ? 0 : 1;
 }

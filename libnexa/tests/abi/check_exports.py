@@ -13,7 +13,8 @@ def declared(header_path):
     text = open(header_path, encoding="utf-8").read()
     # Comments may mention names; only declarations count.
     text = re.sub(r"/\*.*?\*/", "", text, flags=re.S)
-    return set(re.findall(r"^NEXALIB_API\b[^;(]*?\b([A-Za-z_]\w*)\s*\(", text, flags=re.M))
+    # Functions end their name with "(", exported tables with "[".
+    return set(re.findall(r"^NEXALIB_API\b[^;(\[]*?\b([A-Za-z_]\w*)\s*[(\[]", text, flags=re.M))
 
 
 # Types whose size changes with _TIME_BITS or _FILE_OFFSET_BITS: a
@@ -41,7 +42,7 @@ def unowned_pointers(header_path):
         if item.startswith("/*"):
             comment = item
         elif item.startswith("NEXALIB_API"):
-            head = item.split("(")[0]
+            head = re.split(r"[(\[]", item)[0]
             if "*" in head and not (comment and OWNERSHIP.search(comment)):
                 missing.append(re.findall(r"([A-Za-z_]\w*)\s*$", head)[0])
         else:

@@ -1,0 +1,32 @@
+// The front panel: which GPIO line and value each indicator function uses,
+// and the two texts of the display.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "odb.h"
+
+namespace nexa {
+
+inline constexpr int kPanelSlots = 4;
+inline constexpr const char* kRaidWarningLine = "GPIO0_13";
+inline constexpr const char* kBuildLine = "GPIO0_11";
+
+// The LED line of a disk slot given as decimal text (as atoi reads it);
+// nothing for a slot outside 1 to 4.
+std::optional<const char*> slot_led_line(std::string_view slot);
+// The number printed on the panel for a disk slot given as text ("1" is
+// shown as "3"); nothing for a slot outside 1 to 4.
+std::optional<std::string> panel_number(std::string_view slot);
+
+// Stops the resident display program and draws the two lines; -1 (nothing
+// drawn) when a text holds a line break.
+int show_on_display(std::string_view first, std::string_view second);
+
+// The "hostname" of the first "System" object, cut to room - 1 characters;
+// nothing without a "System" object, "" without the property.
+std::optional<std::string> host_name(OdbHandle& h, size_t room);
+
+}  // namespace nexa

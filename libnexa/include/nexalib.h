@@ -318,6 +318,24 @@ NEXALIB_API int nexalib_is_file_exist(const char *path);
 NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);
 NEXALIB_API void nexalib_mini_mode_set(void);
 
+/* ---- Disk power, partitioning and formatting ------------------------------ */
+
+/* Sets the disk's standby timer from the settings' "spinDownTime" in
+ * minutes (NULL settings: 0, the timer off) with "/sbin/hdparm -S". */
+NEXALIB_API void nexalib_set_disk_spindown_time(OdbProps *settings, OdbProps *disk);
+/* Every "Disk" object, unless the settings' "spinDownAll" is "0". */
+NEXALIB_API void nexalib_set_disk_spindown_time_all(OdbHandle *h, OdbProps *settings);
+/* Unless "spinDownAll" is "1" or "spinDownDev" is empty: the disks whose
+ * "usbName" is in "spinDownDev" get the configured time, the others 0. */
+NEXALIB_API void nexalib_set_disk_spindown_time_selected(OdbHandle *h, OdbProps *settings);
+/* Turns the first line of "/tmp/.fifo.tmp" into "/tmp/disk.percent" (mode
+ * 0755); returns the percentage (10100 while the second RAID volume is
+ * named), 0 when there is nothing to read. */
+NEXALIB_API int nexalib_get_mke2fs_percentage(int flag);
+/* Writes text as the whole file with mode; 0, or 1 when it cannot be
+ * written (the old file is then untouched). */
+NEXALIB_API int nexalib_create_sfdisk_ptable(const char *path, const char *text, mode_t mode);
+
 /* ---- LEDs, buttons and front display ------------------------------------- */
 
 /* Entries of the slot tables: the empty string for 0, the board's GPIO line

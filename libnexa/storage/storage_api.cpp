@@ -1,10 +1,31 @@
 // The C boundary of the storage operations.
 #include <cstring>
 
+#include "core/text_files.h"
 #include "nexalib.h"
+#include "storage/disk_power.h"
+#include "storage/formatting.h"
 #include "storage/front_panel.h"
 
 using namespace nexa;
+
+// ---- Disk power, partitioning and formatting --------------------------------
+
+void nexalib_set_disk_spindown_time(OdbProps* settings, OdbProps* disk) {
+  if (disk) set_spindown(settings, *disk);
+}
+void nexalib_set_disk_spindown_time_all(OdbHandle* h, OdbProps* settings) {
+  if (h && settings) set_spindown_all(*h, *settings);
+}
+void nexalib_set_disk_spindown_time_selected(OdbHandle* h, OdbProps* settings) {
+  if (h && settings) set_spindown_selected(*h, *settings);
+}
+int nexalib_get_mke2fs_percentage(int flag) {
+  return update_format_percentage(flag != 0);
+}
+int nexalib_create_sfdisk_ptable(const char* path, const char* text, mode_t mode) {
+  return path && text && write_text_file(text, path, mode) ? 0 : 1;
+}
 
 // ---- LEDs, buttons and front display ---------------------------------------
 

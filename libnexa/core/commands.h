@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdarg>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,9 +21,15 @@ std::string format_command(const char* format, va_list args);
 // Runs the command with its output discarded; the status as system(3)
 // gives it.
 int run_discarding_output(CommandLine command);
-// Runs "command > path" and reads the first line of the file back (at most
-// 99 characters, one trailing line feed removed); empty when the file is
-// unreadable. A link planted at the path is not followed: nothing runs.
+// Runs "command > path" (then the text after) into a file made here first;
+// its status, or nothing when it did not run: a link planted at the path is
+// not followed, a refused value runs nothing.
+std::optional<int> run_into_file(CommandLine command, std::string_view path, Literal after = "");
+// The first line of a file, at most room - 1 characters, one trailing line
+// feed removed; empty when the file is unreadable.
+std::string first_line_of(std::string_view path, size_t room);
+// run_into_file, then the first line of the file (kResultRoom); empty when
+// the command did not run.
 std::string run_for_first_line(CommandLine command, std::string_view path);
 
 }  // namespace nexa

@@ -318,6 +318,73 @@ NEXALIB_API int nexalib_is_file_exist(const char *path);
 NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);
 NEXALIB_API void nexalib_mini_mode_set(void);
 
+/* ---- Disk discovery and disk objects -------------------------------------- */
+
+/* The listing the disk discovery script writes: "/tmp/usb.info". */
+NEXALIB_API extern const char diskInfoFile[];
+
+/* Runs "/usr/trellis/handlers/base/usb_disk/sdlist.sh <argument> " and makes
+ * a "Disk" object for every listed disk; 1 when a line was handled, 0 for an
+ * empty listing, -1 when the script fails or the listing cannot be read. */
+NEXALIB_API int nexalib_usb_disk_add_new_disk_object(OdbHandle *h, const char *argument);
+/* The same for the disks not known yet; 1 when an object was made. */
+NEXALIB_API int nexalib_add_new_disk(OdbHandle *h, const char *argument);
+/* 1 when the listing holds dev_path ("/dev/<name>"), after refreshing the
+ * "Disk" object *oid from it; 0 when it does not, -1 as above. */
+NEXALIB_API int nexalib_check_disk_exist(OdbHandle *h, int *oid, const char *dev_path,
+                                         const char *argument);
+/* 1 when a "Disk" object for the device exists on the same kind of bus. */
+NEXALIB_API int nexalib_disk_object_isexist(OdbHandle *h, const char *dev_name,
+                                            const char *bus_type);
+/* Makes the "Disk" object of "sda" to "sdh" (nothing for other names);
+ * returns 0. */
+NEXALIB_API int nexalib_Add_DiskObject(OdbHandle *h, const char *bus_type, const char *dev_name,
+                                       const char *host, const char *id);
+NEXALIB_API void update_object_info(OdbHandle *h, int *oid, const char *bus_type, const char *host,
+                                    const char *dev_name, const char *id);
+/* Splits a listing line; the buffers hold 32, 12, 12 and 12 bytes and get
+ * at most 31, 11, 11 and 11 characters, always terminated. */
+NEXALIB_API void get_bustype_devName_host(const char *line, char *bus_type, char *dev_name,
+                                          char *host, char *id);
+/* 1 when "/dev/" + dev_name is dev_path, whatever their length. */
+NEXALIB_API int nexalib_compare_disk_devName(const char *dev_name, const char *dev_path);
+/* Sets "size", "totalSize" (1 KiB blocks, "0" when unknown) and "model". */
+NEXALIB_API void nexalib_get_disk_model(OdbProps *props, const char *dev_name);
+/* 1 when the SATA controller runs in its second mode; the arguments are
+ * not used. */
+NEXALIB_API int nexalib_get_sata_vela_mode(OdbHandle *h, const char *bus_type,
+                                           const char *dev_name);
+/* Records "noDisk" and "newDisk" in the "System" object's "Disk"
+ * namespace; returns 0. */
+NEXALIB_API int nexalib_construct_usb_disk_check_unformat_disk(OdbHandle *h);
+NEXALIB_API int nexalib_check_nas_exist(OdbHandle *h);
+NEXALIB_API int nexalib_check_have_disk(OdbHandle *h);
+/* The "type" of the "Disk" mounted there, or the first "Raid" object's
+ * "rFS"; the text belongs to the client library, NULL when there is none. */
+NEXALIB_API const char *nexalib_check_user_disk_type(const char *mount_point, OdbHandle *h);
+NEXALIB_API const char *nexalib_check_user_raid_type(OdbHandle *h);
+NEXALIB_API int nexalib_find_an_oid_by_devicename(OdbHandle *h, const char *class_name,
+                                                  const char *dev_path);
+NEXALIB_API int nexalib_find_an_oid_by_mountPoint(OdbHandle *h, const char *class_name,
+                                                  const char *mount_point);
+
+/* An attached USB device: texts after "Manufacturer=" and "Product=" of its
+ * device, the class of the matched interface, 1 in found when matched. */
+typedef struct NexalibUsbDevice {
+  char manufacturer[80];
+  char product[160];
+  int class_code;
+  int found;
+} NexalibUsbDevice;
+
+/* The index-th interface listed in /proc/bus/usb/devices after the first
+ * device with both texts (counting interfaces of the class); a malloc'ed
+ * record the caller frees with free, or NULL when none matches. */
+NEXALIB_API NexalibUsbDevice *nexalib_get_attached_usb_device(int usb_class, int index);
+NEXALIB_API void devtree_parsedevfile(NexalibUsbDevice *record, int usb_class, int index);
+/* A debug hook: receives trace messages and does nothing with them. */
+NEXALIB_API void sata_dbg(const char *message);
+
 /* ---- Disk power, partitioning and formatting ------------------------------ */
 
 /* Sets the disk's standby timer from the settings' "spinDownTime" in

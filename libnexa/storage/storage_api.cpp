@@ -1,13 +1,147 @@
 // The C boundary of the storage operations.
+#include <cstdlib>
 #include <cstring>
 
+#include "core/odb_access.h"
 #include "core/text_files.h"
 #include "nexalib.h"
+#include "storage/disk_flags.h"
+#include "storage/disk_listing.h"
+#include "storage/disk_objects.h"
 #include "storage/disk_power.h"
 #include "storage/formatting.h"
 #include "storage/front_panel.h"
+#include "storage/usb_devices.h"
 
 using namespace nexa;
+
+namespace {
+
+void copy_field(char* out, const std::string& value) {
+  if (out) std::memcpy(out, value.c_str(), value.size() + 1);
+}
+
+const char* main_property(OdbHandle& h, guint32 oid, const char* key) {
+  OdbProps* props = oid ? get_main_props(h, oid) : nullptr;
+  return props ? odb_props_get(props, key) : nullptr;
+}
+
+// Makes the objects of the listed disks that pass the test; 1 when at
+// least one was made (or, for all, one line handled), 0 for none, -1 when
+// the listing could not be had.
+template <typename Wanted>
+int add_listed_disks(OdbHandle* h, const char* argument, Wanted wanted, bool count_lines) {
+  if (!h) return -1;
+  const auto disks = list_disks(argument ? argument : "", kListingPiece);
+  if (!disks) return -1;
+  bool any = false;
+  for (const ListedDisk& disk : *disks) {
+    if (!wanted(disk)) continue;
+    const bool made = add_disk_object(*h, disk);
+    any = any || made || count_lines;
+  }
+  return any ? 1 : 0;
+}
+
+}  // namespace
+
+// ---- Disk discovery and disk objects ----------------------------------------
+
+extern "C" const char diskInfoFile[] = "/tmp/usb.info";
+
+int nexalib_usb_disk_add_new_disk_object(OdbHandle* h, const char* argument) {
+  return add_listed_disks(
+      h, argument, [](const ListedDisk&) { return true; }, true);
+}
+int nexalib_add_new_disk(OdbHandle* h, const char* argument) {
+  return add_listed_disks(
+      h, argument,
+      [h](const ListedDisk& disk) { return !disk_object_known(*h, disk.dev_name, disk.bus_type); },
+      false);
+}
+int nexalib_check_disk_exist(OdbHandle* h, int* oid, const char* dev_path, const char* argument) {
+  if (!h || !oid || !dev_path) return 0;
+  const auto disks = list_disks(argument ? argument : "", kCheckListingPiece);
+  if (!disks) return -1;
+  for (const ListedDisk& disk : *disks) {
+    if ("/dev/" + disk.dev_name != dev_path) continue;
+    update_disk_object(*h, static_cast<guint32>(*oid), disk);
+    return 1;
+  }
+  return 0;
+}
+int nexalib_disk_object_isexist(OdbHandle* h, const char* dev_name, const char* bus_type) {
+  return h && dev_name && bus_type && disk_object_known(*h, dev_name, bus_type) ? 1 : 0;
+}
+int nexalib_Add_DiskObject(OdbHandle* h, const char* bus_type, const char* dev_name,
+                           const char* host, const char* id) {
+  if (h && bus_type && dev_name)
+    add_disk_object(*h, {bus_type, dev_name, host ? host : "", id ? id : ""});
+  return 0;
+}
+void update_object_info(OdbHandle* h, int* oid, const char* bus_type, const char* host,
+                        const char* dev_name, const char* id) {
+  if (h && oid && bus_type && dev_name)
+    update_disk_object(*h, static_cast<guint32>(*oid),
+                       {bus_type, dev_name, host ? host : "", id ? id : ""});
+}
+void get_bustype_devName_host(const char* line, char* bus_type, char* dev_name, char* host,
+                              char* id) {
+  const ListedDisk disk = parse_listing_line(line ? line : "");
+  copy_field(bus_type, disk.bus_type);
+  copy_field(dev_name, disk.dev_name);
+  copy_field(host, disk.host);
+  copy_field(id, disk.id);
+}
+int nexalib_compare_disk_devName(const char* dev_name, const char* dev_path) {
+  return dev_name && dev_path && "/dev/" + std::string(dev_name) == dev_path ? 1 : 0;
+}
+void nexalib_get_disk_model(OdbProps* props, const char* dev_name) {
+  if (props && dev_name) read_size_and_model(*props, dev_name);
+}
+int nexalib_get_sata_vela_mode(OdbHandle*, const char*, const char*) {
+  return sata_second_mode() ? 1 : 0;
+}
+int nexalib_construct_usb_disk_check_unformat_disk(OdbHandle* h) {
+  if (h) record_disk_flags(*h);
+  return 0;
+}
+int nexalib_check_nas_exist(OdbHandle* h) {
+  return h && disk_namespace(*h) ? 1 : 0;
+}
+int nexalib_check_have_disk(OdbHandle* h) {
+  OdbProps* flags = h ? disk_namespace(*h) : nullptr;
+  const char* no_disk = flags ? odb_props_get(flags, "noDisk") : nullptr;
+  return flags && !(no_disk && std::strcmp(no_disk, "1") == 0) ? 1 : 0;
+}
+const char* nexalib_check_user_disk_type(const char* mount_point, OdbHandle* h) {
+  if (!h || !mount_point) return nullptr;
+  return main_property(*h, first_oid_with(*h, "Disk", "mountPoint", mount_point), "type");
+}
+const char* nexalib_check_user_raid_type(OdbHandle* h) {
+  return h ? main_property(*h, first_oid(find_class_oids(*h, "Raid")), "rFS") : nullptr;
+}
+int nexalib_find_an_oid_by_devicename(OdbHandle* h, const char* class_name, const char* dev_path) {
+  if (!h || !class_name || !dev_path) return 0;
+  return static_cast<int>(first_oid_with(*h, class_name, "devName", dev_path));
+}
+int nexalib_find_an_oid_by_mountPoint(OdbHandle* h, const char* class_name,
+                                      const char* mount_point) {
+  if (!h || !class_name || !mount_point) return 0;
+  return static_cast<int>(first_oid_with(*h, class_name, "mountPoint", mount_point));
+}
+NexalibUsbDevice* nexalib_get_attached_usb_device(int usb_class, int index) {
+  auto* record = static_cast<NexalibUsbDevice*>(std::calloc(1, sizeof(NexalibUsbDevice)));
+  if (!record) return nullptr;
+  find_usb_interface(*record, usb_class, index);
+  if (record->found == 1) return record;
+  std::free(record);
+  return nullptr;
+}
+void devtree_parsedevfile(NexalibUsbDevice* record, int usb_class, int index) {
+  if (record) find_usb_interface(*record, usb_class, index);
+}
+void sata_dbg(const char*) {}
 
 // ---- Disk power, partitioning and formatting --------------------------------
 

@@ -17,6 +17,7 @@
 #define NEXALIB_H
 
 #include <glib.h>
+#include <mntent.h>
 #include <stddef.h>
 #include <sys/types.h>
 
@@ -384,6 +385,45 @@ NEXALIB_API NexalibUsbDevice *nexalib_get_attached_usb_device(int usb_class, int
 NEXALIB_API void devtree_parsedevfile(NexalibUsbDevice *record, int usb_class, int index);
 /* A debug hook: receives trace messages and does nothing with them. */
 NEXALIB_API void sata_dbg(const char *message);
+
+/* ---- Disk information and usage ------------------------------------------- */
+
+/* One mounted file system, as df shows it: texts of at most 39 characters,
+ * sizes in KiB, percent used 0 to 100. */
+typedef struct NexalibDiskInfo {
+  char device[40];
+  char mount_point[40];
+  char type[40];
+  int total;
+  int used;
+  int available;
+  int percent;
+  struct NexalibDiskInfo *next;
+} NexalibDiskInfo;
+
+/* The mounted file systems with blocks (not "rootfs"); the caller frees the
+ * list with nexalib_free_disk_information. NULL when nothing is mounted, the
+ * mount table cannot be read or a statfs fails. */
+NEXALIB_API NexalibDiskInfo *nexalib_get_disk_information(void);
+NEXALIB_API void nexalib_free_disk_information(NexalibDiskInfo *list);
+/* KiB of blocks of block_size bytes, rounded to the nearest. */
+NEXALIB_API int kscale(long blocks, long block_size);
+/* The entry of the mount table file that holds path, or NULL; owned by the
+ * library and valid until the next call. */
+NEXALIB_API struct mntent *find_mount_point(const char *path, const char *mount_table);
+/* The type of the file system mounted exactly at mount_point, or NULL; owned
+ * by the library and valid until the next call, never freed by the caller. */
+NEXALIB_API const char *nexalib_check_root_filetype(const char *mount_point);
+NEXALIB_API int nexalib_format_check_system_is_mounted(void);
+/* "rootdir" of the "System" object's "Disk" namespace, or NULL; the text
+ * belongs to the client library. */
+NEXALIB_API const char *nexalib_get_system_mount_path(OdbHandle *h);
+/* Puts into changes what "/tmp/disk.info" says for the disk (only what
+ * differs from current). */
+NEXALIB_API void nexalib_set_disk_info(OdbProps *changes, OdbProps *current);
+/* Runs "/usr/trellis/handlers/base/disk/chkDisk.sh <devName> <mode>" for
+ * every disk not used by a RAID volume and records what it reports. */
+NEXALIB_API void nexalib_refresh_disk_Info(OdbHandle *h);
 
 /* ---- Disk power, partitioning and formatting ------------------------------ */
 

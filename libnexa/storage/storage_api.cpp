@@ -1,6 +1,8 @@
 // The C boundary of the storage operations.
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "core/odb_access.h"
 #include "core/text_files.h"
@@ -9,6 +11,8 @@
 #include "storage/disk_listing.h"
 #include "storage/disk_objects.h"
 #include "storage/disk_power.h"
+#include "storage/disk_refresh.h"
+#include "storage/disk_usage.h"
 #include "storage/formatting.h"
 #include "storage/front_panel.h"
 #include "storage/usb_devices.h"
@@ -142,6 +146,62 @@ void devtree_parsedevfile(NexalibUsbDevice* record, int usb_class, int index) {
   if (record) find_usb_interface(*record, usb_class, index);
 }
 void sata_dbg(const char*) {}
+
+// ---- Disk information and usage ----------------------------------------------
+
+NexalibDiskInfo* nexalib_get_disk_information(void) {
+  const auto list = mounted_file_systems();
+  if (!list) return nullptr;
+  NexalibDiskInfo* head = nullptr;
+  for (auto fs = list->rbegin(); fs != list->rend(); ++fs) {
+    auto* record = static_cast<NexalibDiskInfo*>(std::calloc(1, sizeof(NexalibDiskInfo)));
+    if (!record) {
+      nexalib_free_disk_information(head);
+      return nullptr;
+    }
+    // The texts keep what fits their 40 bytes, terminated by calloc's zeros.
+    fs->device.copy(record->device, sizeof record->device - 1);
+    fs->mount_point.copy(record->mount_point, sizeof record->mount_point - 1);
+    fs->type.copy(record->type, sizeof record->type - 1);
+    record->total = fs->total;
+    record->used = fs->used;
+    record->available = fs->available;
+    record->percent = fs->percent;
+    record->next = head;
+    head = record;
+  }
+  return head;
+}
+void nexalib_free_disk_information(NexalibDiskInfo* list) {
+  while (list) std::free(std::exchange(list, list->next));
+}
+int kscale(long blocks, long block_size) {
+  return kilobytes(blocks, block_size);
+}
+struct mntent* find_mount_point(const char* path, const char* mount_table) {
+  if (!path || !mount_table) return nullptr;
+  return const_cast<struct mntent*>(mount_entry_of(path, mount_table));
+}
+const char* nexalib_check_root_filetype(const char* mount_point) {
+  static std::string type;  // outlives the list it came from
+  const auto found = mount_point ? type_mounted_at(mount_point) : std::nullopt;
+  if (!found) return nullptr;
+  type = *found;
+  return type.c_str();
+}
+int nexalib_format_check_system_is_mounted(void) {
+  return type_mounted_at("/system") ? 1 : 0;
+}
+const char* nexalib_get_system_mount_path(OdbHandle* h) {
+  OdbProps* flags = h ? disk_namespace(*h) : nullptr;
+  return flags ? odb_props_get(flags, "rootdir") : nullptr;
+}
+void nexalib_set_disk_info(OdbProps* changes, OdbProps* current) {
+  if (changes) changes_from_state_file(*changes, current);
+}
+void nexalib_refresh_disk_Info(OdbHandle* h) {
+  if (h) refresh_disks(*h);
+}
 
 // ---- Disk power, partitioning and formatting --------------------------------
 

@@ -128,6 +128,13 @@ TEST_F(DiskObjectsTest, ModelLinesOfEveryShape) {
 }
 
 TEST_F(DiskObjectsTest, DiskFlagsOfTheSystemObject) {
+  const auto alone = testing::run_in_child([&] {
+    nexalib_construct_usb_disk_check_unformat_disk(odb);
+    std::printf("|%zu", odb.log().size());
+  });
+  EXPECT_EQ(alone.out, "Disk not found !\n|0") << "no System object: nothing written";
+  EXPECT_EQ(nexalib_check_nas_exist(odb), 0);
+  EXPECT_EQ(nexalib_check_have_disk(odb), 0);
   const guint32 system = odb.add("System");
   odb.set(system, {{"noDisk", "?"}}, "Disk");
   auto flags = [&] {
@@ -146,6 +153,10 @@ TEST_F(DiskObjectsTest, DiskFlagsOfTheSystemObject) {
   remove(path("/system/ImageInfo").c_str());
   EXPECT_EQ(flags(), "Disk found !\n|0 1");
   EXPECT_EQ(nexalib_check_nas_exist(odb), 1);
+  odb.set(system, {{"noDisk", "1"}}, "Disk");
+  EXPECT_EQ(nexalib_check_have_disk(odb), 0);
+  odb.set(system, {{"noDisk", "0"}}, "Disk");
+  EXPECT_EQ(nexalib_check_have_disk(odb), 1);
 }
 
 }  // namespace

@@ -64,19 +64,26 @@ std::optional<std::string> disk_model(std::string_view dev_name) {
   return std::nullopt;
 }
 
-// busType, id, slot and host as the listing says; a USB disk is "scsi".
+void set_host(OdbProps& props, const ListedDisk& disk) {
+  if (const auto host = host_number(disk.host))
+    odb_props_set(&props, "host", std::to_string(*host).c_str());
+}
+
+// busType, id, slot and host as the listing says; a USB disk is "scsi",
+// with no slot (an empty one on refresh) and a host only on refresh.
 void set_bus_properties(OdbProps& props, const ListedDisk& disk, bool refresh) {
   if (disk.bus_type == kUsbStorageBus) {
     odb_props_set(&props, "busType", "scsi");
-    if (refresh) odb_props_set(&props, "slot", "");
+    if (!refresh) return;
+    odb_props_set(&props, "slot", "");
+    set_host(props, disk);
     return;
   }
   odb_props_set(&props, "busType", disk.bus_type.c_str());
   odb_props_set(&props, "id", disk.id.c_str());
   if (const auto slot = panel_slot(sata_second_mode(), disk.bus_type, disk.id, disk.host))
     odb_props_set(&props, "slot", slot->c_str());
-  if (const auto host = host_number(disk.host))
-    odb_props_set(&props, "host", std::to_string(*host).c_str());
+  set_host(props, disk);
 }
 
 }  // namespace

@@ -101,6 +101,7 @@ TEST_F(DiskObjectsTest, CheckRefreshesTheListedDisk) {
   EXPECT_EQ(prop(oid, "busType"), "scsi");
   EXPECT_EQ(prop(oid, "slot"), "");
   EXPECT_EQ(prop(oid, "raidUsaged"), "0");
+  EXPECT_EQ(prop(oid, "host"), "5");
   EXPECT_EQ(nexalib_check_disk_exist(odb, &given, "/dev/sdc", "one"), 0);
 }
 

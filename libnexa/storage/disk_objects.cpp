@@ -17,7 +17,7 @@ constexpr const char* kScsiFile = "/proc/scsi/scsi";
 constexpr const char* kUsbMountFile = "/tmp/mount.point.usb";
 constexpr size_t kKernelLineRoom = 80;  // lines of the kernel's files: at most 79 characters
 
-std::string dev_path(std::string_view dev_name) {
+std::string dev_path_of(std::string_view dev_name) {
   return "/dev/" + std::string(dev_name);
 }
 
@@ -116,7 +116,7 @@ bool add_disk_object(OdbHandle& h, const ListedDisk& disk) {
   if (!index) return false;
   const std::string usb_name = "usb" + std::to_string(*index);
   PropsPtr props = new_props();
-  odb_props_set(props.get(), "devName", dev_path(disk.dev_name).c_str());
+  odb_props_set(props.get(), "devName", dev_path_of(disk.dev_name).c_str());
   odb_props_set(props.get(), "usbName", usb_name.c_str());
   set_bus_properties(*props, disk, false);
   if (disk.bus_type == kUsbStorageBus) {
@@ -138,12 +138,36 @@ void update_disk_object(OdbHandle& h, guint32 oid, const ListedDisk& disk) {
 }
 
 bool disk_object_known(OdbHandle& h, std::string_view dev_name, std::string_view bus_type) {
-  const guint32 oid = first_oid(find_oids_with(h, "Disk", "devName", dev_path(dev_name)));
+  const guint32 oid = first_oid(find_oids_with(h, "Disk", "devName", dev_path_of(dev_name)));
   OdbProps* props = oid ? get_main_props(h, oid) : nullptr;
   const char* bus = props ? odb_props_get(props, "busType") : nullptr;
   if (!bus) return false;
   const std::string_view known(bus);
   return bus_type == kUsbStorageBus ? known == "scsi" : known.starts_with("sata_");
+}
+
+int add_listed_disks(OdbHandle& h, std::string_view argument, bool only_unknown) {
+  const auto disks = list_disks(argument, kListingPiece);
+  if (!disks) return -1;
+  bool any = false;
+  for (const ListedDisk& disk : *disks) {
+    if (only_unknown && disk_object_known(h, disk.dev_name, disk.bus_type)) continue;
+    const bool made = add_disk_object(h, disk);
+    any = any || made || !only_unknown;
+  }
+  return any ? 1 : 0;
+}
+
+int refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
+                        std::string_view argument) {
+  const auto disks = list_disks(argument, kCheckListingPiece);
+  if (!disks) return -1;
+  for (const ListedDisk& disk : *disks) {
+    if (dev_path != dev_path_of(disk.dev_name)) continue;
+    update_disk_object(h, oid, disk);
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace nexa

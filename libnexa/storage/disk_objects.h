@@ -25,6 +25,14 @@ void read_size_and_model(OdbProps& props, std::string_view dev_name);
 bool add_disk_object(OdbHandle& h, const ListedDisk& disk);
 // Refreshes an existing "Disk" object from a listed disk.
 void update_disk_object(OdbHandle& h, guint32 oid, const ListedDisk& disk);
+// Makes the objects of every listed disk (only_unknown: of those not known
+// yet); 1 when a line was handled (only_unknown: an object made), 0 for
+// none, -1 when the listing could not be had.
+int add_listed_disks(OdbHandle& h, std::string_view argument, bool only_unknown);
+// Refreshes the object oid from the listed disk at dev_path; 1 when listed,
+// 0 when not, -1 when the listing could not be had.
+int refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
+                        std::string_view argument);
 // Whether a "Disk" object for the device exists on the same kind of bus.
 bool disk_object_known(OdbHandle& h, std::string_view dev_name, std::string_view bus_type);
 

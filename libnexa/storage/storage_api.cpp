@@ -30,23 +30,6 @@ const char* main_property(OdbHandle& h, guint32 oid, const char* key) {
   return props ? odb_props_get(props, key) : nullptr;
 }
 
-// Makes the objects of the listed disks that pass the test; 1 when at
-// least one was made (or, for all, one line handled), 0 for none, -1 when
-// the listing could not be had.
-template <typename Wanted>
-int add_listed_disks(OdbHandle* h, const char* argument, Wanted wanted, bool count_lines) {
-  if (!h) return -1;
-  const auto disks = list_disks(argument ? argument : "", kListingPiece);
-  if (!disks) return -1;
-  bool any = false;
-  for (const ListedDisk& disk : *disks) {
-    if (!wanted(disk)) continue;
-    const bool made = add_disk_object(*h, disk);
-    any = any || made || count_lines;
-  }
-  return any ? 1 : 0;
-}
-
 }  // namespace
 
 // ---- Disk discovery and disk objects ----------------------------------------
@@ -54,25 +37,14 @@ int add_listed_disks(OdbHandle* h, const char* argument, Wanted wanted, bool cou
 extern "C" const char diskInfoFile[] = "/tmp/usb.info";
 
 int nexalib_usb_disk_add_new_disk_object(OdbHandle* h, const char* argument) {
-  return add_listed_disks(
-      h, argument, [](const ListedDisk&) { return true; }, true);
+  return h ? add_listed_disks(*h, argument ? argument : "", false) : -1;
 }
 int nexalib_add_new_disk(OdbHandle* h, const char* argument) {
-  return add_listed_disks(
-      h, argument,
-      [h](const ListedDisk& disk) { return !disk_object_known(*h, disk.dev_name, disk.bus_type); },
-      false);
+  return h ? add_listed_disks(*h, argument ? argument : "", true) : -1;
 }
 int nexalib_check_disk_exist(OdbHandle* h, int* oid, const char* dev_path, const char* argument) {
   if (!h || !oid || !dev_path) return 0;
-  const auto disks = list_disks(argument ? argument : "", kCheckListingPiece);
-  if (!disks) return -1;
-  for (const ListedDisk& disk : *disks) {
-    if ("/dev/" + disk.dev_name != dev_path) continue;
-    update_disk_object(*h, static_cast<guint32>(*oid), disk);
-    return 1;
-  }
-  return 0;
+  return refresh_listed_disk(*h, static_cast<guint32>(*oid), dev_path, argument ? argument : "");
 }
 int nexalib_disk_object_isexist(OdbHandle* h, const char* dev_name, const char* bus_type) {
   return h && dev_name && bus_type && disk_object_known(*h, dev_name, bus_type) ? 1 : 0;

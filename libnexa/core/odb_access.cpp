@@ -18,10 +18,6 @@ std::string text(std::string_view value) {
   return std::string(value);
 }
 
-bool equals(const char* a, std::string_view b) {
-  return a && a == b;
-}
-
 GSList* find_with(OdbHandle& h, std::string_view class_name, OdbProps* criteria) {
   return odb_find_cmnd(&h, text(class_name).c_str(), criteria);
 }
@@ -81,6 +77,10 @@ guint32 first_oid(GSList* oids) {
   return oids ? oid_of(oids) : 0;
 }
 
+guint32 system_oid(OdbHandle& h) {
+  return first_oid(find_class_oids(h, "System"));
+}
+
 OdbProps* get_main_props(OdbHandle& h, guint32 oid) {
   return odb_get_cmnd(&h, oid, "");
 }
@@ -91,7 +91,7 @@ Found find_and_compare(OdbHandle& h, std::string_view class_name, std::string_vi
   for (GSList* node = find_class_oids(h, class_name); node; node = node->next) {
     found.oid = oid_of(node);
     OdbProps* props = get_main_props(h, found.oid);
-    if (props && equals(odb_props_get(props, text(key).c_str()), value)) {
+    if (props && text_is(odb_props_get(props, text(key).c_str()), value)) {
       found.props = props;
       break;
     }
@@ -100,7 +100,7 @@ Found find_and_compare(OdbHandle& h, std::string_view class_name, std::string_vi
 }
 
 Found system_namespace(OdbHandle& h, std::string_view ns) {
-  const guint32 system = first_oid(find_class_oids(h, "System"));
+  const guint32 system = system_oid(h);
   if (system == 0) return {};
   return {odb_get_cmnd(&h, system, text(ns).c_str()), system};
 }
@@ -115,7 +115,7 @@ Found system_and_oid(OdbHandle& h) {
 Found network_by_device(OdbHandle& h, std::string_view dev_name) {
   for (GSList* node = find_class_oids(h, "Network"); node; node = node->next) {
     OdbProps* props = get_main_props(h, oid_of(node));
-    if (props && equals(odb_props_get(props, "devName"), dev_name)) return {props, oid_of(node)};
+    if (props && text_is(odb_props_get(props, "devName"), dev_name)) return {props, oid_of(node)};
   }
   return {};
 }
@@ -130,7 +130,7 @@ void toggle_system_namespace_commit(OdbHandle& h, std::string_view ns) {
   const char* commit = system.props ? odb_props_get(system.props, "commit") : nullptr;
   if (!commit) return;
   PropsPtr changes = new_props();
-  odb_props_set(changes.get(), "commit", equals(commit, "1") ? "0" : "1");
+  odb_props_set(changes.get(), "commit", text_is(commit, "1") ? "0" : "1");
   odb_set_cmnd(&h, system.oid, text(ns).c_str(), changes.get());
 }
 
@@ -138,13 +138,13 @@ void props_update(OdbProps& changes, OdbProps* current, std::string_view key,
                   std::string_view value) {
   const std::string k = text(key);
   const char* now = current ? odb_props_get(current, k.c_str()) : nullptr;
-  if (!equals(now, value)) odb_props_set(&changes, k.c_str(), text(value).c_str());
+  if (!text_is(now, value)) odb_props_set(&changes, k.c_str(), text(value).c_str());
 }
 
 bool boots_from_disk(OdbHandle& h) {
-  const guint32 system = first_oid(find_class_oids(h, "System"));
+  const guint32 system = system_oid(h);
   OdbProps* props = system ? get_main_props(h, system) : nullptr;
-  return props && equals(odb_props_get(props, "hd_bootup"), "1");
+  return props && text_is(odb_props_get(props, "hd_bootup"), "1");
 }
 
 void toggle_daemon(OdbProps& p, std::string_view script, int flags) {

@@ -27,6 +27,12 @@ GSList* find_class_oids(OdbHandle& h, std::string_view class_name);
 GSList* find_oids_with(OdbHandle& h, std::string_view class_name, std::string_view key,
                        std::string_view value);
 guint32 first_oid(GSList* oids);
+// The first "System" object; 0 when there is none.
+guint32 system_oid(OdbHandle& h);
+// Whether a property text (null when unset) is value.
+inline bool text_is(const char* text, std::string_view value) {
+  return text && text == value;
+}
 inline guint32 oid_of(GSList* node) {
   return GPOINTER_TO_UINT(node->data);
 }

@@ -14,7 +14,7 @@
 namespace nexa {
 
 OdbProps* disk_namespace(OdbHandle& h) {
-  const guint32 system = first_oid(find_class_oids(h, "System"));
+  const guint32 system = system_oid(h);
   return system ? odb_get_cmnd(&h, system, "Disk") : nullptr;
 }
 
@@ -43,7 +43,7 @@ void record_disk_flags(OdbHandle& h) {
   PropsPtr flags = new_props();
   odb_props_set(flags.get(), "noDisk", disks ? "0" : "1");
   odb_props_set(flags.get(), "newDisk", fresh ? "1" : "0");
-  const guint32 system = first_oid(find_class_oids(h, "System"));
+  const guint32 system = system_oid(h);
   if (system) odb_set_cmnd(&h, system, "Disk", flags.get());
 }
 

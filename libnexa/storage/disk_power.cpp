@@ -14,10 +14,6 @@ namespace nexa {
 
 namespace {
 
-bool equals(const char* a, std::string_view b) {
-  return a && a == b;
-}
-
 void run_hdparm(OdbProps& disk, int value) {
   const char* dev_name = odb_props_get(&disk, "devName");
   if (!dev_name) return;  // no device to address
@@ -52,14 +48,14 @@ void set_spindown(OdbProps* settings, OdbProps& disk) {
 }
 
 void set_spindown_all(OdbHandle& h, OdbProps& settings) {
-  if (equals(odb_props_get(&settings, "spinDownAll"), "0")) return;
+  if (text_is(odb_props_get(&settings, "spinDownAll"), "0")) return;
   const int value = configured_value(&settings);
   for_each_disk(h, [&](OdbProps& disk) { run_hdparm(disk, value); });
 }
 
 void set_spindown_selected(OdbHandle& h, OdbProps& settings) {
   const char* selected = odb_props_get(&settings, "spinDownDev");
-  if (equals(odb_props_get(&settings, "spinDownAll"), "1") || !selected || !*selected) return;
+  if (text_is(odb_props_get(&settings, "spinDownAll"), "1") || !selected || !*selected) return;
   const std::vector<std::string> names = split_odb_array(selected);
   const int value = configured_value(&settings);
   for_each_disk(h, [&](OdbProps& disk) {

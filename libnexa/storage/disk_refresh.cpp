@@ -2,7 +2,6 @@
 // from the disk check script.
 #include "storage/disk_refresh.h"
 
-#include <cstring>
 #include <string>
 #include <utility>
 
@@ -20,10 +19,6 @@ using Settings = std::initializer_list<std::pair<const char*, const char*>>;
 
 void update_all(OdbProps& changes, OdbProps* current, Settings settings) {
   for (const auto& [key, value] : settings) props_update(changes, current, key, value);
-}
-
-bool equals(const char* a, const char* b) {
-  return a && std::strcmp(a, b) == 0;
 }
 
 }  // namespace
@@ -57,7 +52,7 @@ void refresh_disks(OdbHandle& h) {
   for (GSList* node = find_class_oids(h, "Disk"); node; node = node->next) {
     OdbProps* current = get_main_props(h, oid_of(node));
     const char* dev_name = current ? odb_props_get(current, "devName") : nullptr;
-    if (!dev_name || equals(odb_props_get(current, "raidUsaged"), "1")) continue;
+    if (!dev_name || text_is(odb_props_get(current, "raidUsaged"), "1")) continue;
     CommandLine check("/usr/trellis/handlers/base/disk/chkDisk.sh ");
     check.word(dev_name).text(" ").number(mode);
     PropsPtr changes = new_props();

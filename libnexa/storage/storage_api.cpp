@@ -88,7 +88,7 @@ int nexalib_check_nas_exist(OdbHandle* h) {
 int nexalib_check_have_disk(OdbHandle* h) {
   OdbProps* flags = h ? disk_namespace(*h) : nullptr;
   const char* no_disk = flags ? odb_props_get(flags, "noDisk") : nullptr;
-  return flags && !(no_disk && std::strcmp(no_disk, "1") == 0) ? 1 : 0;
+  return flags && !text_is(no_disk, "1") ? 1 : 0;
 }
 const char* nexalib_check_user_disk_type(const char* mount_point, OdbHandle* h) {
   if (!h || !mount_point) return nullptr;

@@ -101,7 +101,7 @@ char* last_error_message(GSList* errors) {
 }
 
 void remove_wizard_nav(OdbHandle& h) {
-  const guint32 system = first_oid(find_class_oids(h, "System"));
+  const guint32 system = system_oid(h);
   auto has_namespace = [&](const char* ns) {
     return system != 0 && odb_get_cmnd(&h, system, ns) != nullptr;
   };

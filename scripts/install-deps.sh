@@ -13,6 +13,7 @@ packages=(
   iproute2 procps psmisc
   apache2-utils curl
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
+  samba-common-bin proftpd-core passwd
 )
 
 missing=()

@@ -319,6 +319,16 @@ NEXALIB_API int nexalib_is_file_exist(const char *path);
 NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);
 NEXALIB_API void nexalib_mini_mode_set(void);
 
+/* ---- smb.conf model ------------------------------------------------------- */
+
+/* ---- Samba folder, user and printer shares -------------------------------- */
+
+/* ---- FTP shares ------------------------------------------------------------ */
+
+/* ---- Users and groups ------------------------------------------------------ */
+
+/* ---- Disk quotas ----------------------------------------------------------- */
+
 /* ---- Disk discovery and disk objects -------------------------------------- */
 
 /* The listing the disk discovery script writes: "/tmp/usb.info". */

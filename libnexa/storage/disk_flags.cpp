@@ -18,6 +18,11 @@ OdbProps* disk_namespace(OdbHandle& h) {
   return system ? odb_get_cmnd(&h, system, "Disk") : nullptr;
 }
 
+const char* system_mount_path(OdbHandle& h) {
+  OdbProps* flags = disk_namespace(h);
+  return flags ? odb_props_get(flags, "rootdir") : nullptr;
+}
+
 guint32 first_oid_with(OdbHandle& h, std::string_view class_name, std::string_view key,
                        std::string_view value) {
   return first_oid(find_oids_with(h, class_name, key, value));

@@ -17,6 +17,8 @@ inline constexpr const char* kImageInfoFile = "/system/ImageInfo";
 void record_disk_flags(OdbHandle& h);
 // The "System" object's "Disk" namespace, when it has one.
 OdbProps* disk_namespace(OdbHandle& h);
+// The system mount path: "rootdir" of that namespace (null when unset).
+const char* system_mount_path(OdbHandle& h);
 // The first object of the class whose key equals value; 0 for none.
 guint32 first_oid_with(OdbHandle& h, std::string_view class_name, std::string_view key,
                        std::string_view value);

@@ -165,8 +165,7 @@ int nexalib_format_check_system_is_mounted(void) {
   return type_mounted_at("/system") ? 1 : 0;
 }
 const char* nexalib_get_system_mount_path(OdbHandle* h) {
-  OdbProps* flags = h ? disk_namespace(*h) : nullptr;
-  return flags ? odb_props_get(flags, "rootdir") : nullptr;
+  return h ? system_mount_path(*h) : nullptr;
 }
 void nexalib_set_disk_info(OdbProps* changes, OdbProps* current) {
   if (changes) changes_from_state_file(*changes, current);

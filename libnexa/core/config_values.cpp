@@ -11,7 +11,7 @@ std::string_view forbidden(ValueKind kind) {
   switch (kind) {
     case ValueKind::kFreeText: return "\r\n\0"sv;
     case ValueKind::kSectionName: return "\r\n\0[]"sv;
-    case ValueKind::kAccountName: return "\r\n\0:,"sv;
+    case ValueKind::kAccountName: return "\r\n\0:, \t"sv;
     case ValueKind::kAccountField: return "\r\n\0:"sv;
     case ValueKind::kListItem: return "\r\n\0,"sv;
     case ValueKind::kOdbArrayItem: return "\r\n\0&"sv;
@@ -33,11 +33,12 @@ bool is_acceptable(ValueKind kind, std::string_view value) {
 
 std::string flattened(ValueKind kind, std::string_view value) {
   const std::string_view bad = forbidden(kind);
+  const char blank = kind == ValueKind::kAccountName ? '_' : ' ';
   std::string clean;
   clean.reserve(value.size());
   for (const char c : value) {
     if (c == '\0') continue;
-    clean += bad.find(c) == std::string_view::npos ? c : ' ';
+    clean += bad.find(c) == std::string_view::npos ? c : blank;
   }
   if (kind == ValueKind::kPathComponent && is_special_name(clean)) return "";
   return clean;

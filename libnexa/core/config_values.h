@@ -12,7 +12,8 @@ namespace nexa {
 enum class ValueKind {
   kFreeText,       // a value on one line of a file: no CR, LF or NUL
   kSectionName,    // "[name]" of a sectioned file: nor "[" or "]"
-  kAccountName,    // a user or group name in passwd and group: nor ":" or ","
+  kAccountName,    // a user or group name in passwd, group and access lists:
+                   // nor ":", "," or a blank (lists split at blanks too)
   kAccountField,   // another field of those files: nor ":"
   kListItem,       // an element of a comma list: nor ","
   kOdbArrayItem,   // an element of an odb array: nor "&"
@@ -21,8 +22,8 @@ enum class ValueKind {
 
 // Whether the value can be written as it is.
 bool is_acceptable(ValueKind kind, std::string_view value);
-// The value with each character its kind forbids turned into a blank (NUL
-// dropped). A path component that stays unacceptable gives "".
+// The value with each character its kind forbids turned into a blank (an
+// underscore in account names; NUL dropped). A path component that stays unacceptable gives "".
 std::string flattened(ValueKind kind, std::string_view value);
 
 }  // namespace nexa

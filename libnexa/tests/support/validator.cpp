@@ -58,6 +58,11 @@ std::string command_text(const std::vector<std::string>& argv) {
 
 bool expect_accepted_by(const std::vector<std::string>& argv, const std::string& file,
                         CallSite where) {
+  return expect_accepted_by(argv, file, {}, where);
+}
+
+bool expect_accepted_by(const std::vector<std::string>& argv, const std::string& file,
+                        const std::vector<std::string>& complaints, CallSite where) {
   const std::string program = argv.empty() ? "" : locate(argv[0]);
   if (program.empty()) {
     const std::string name = argv.empty() ? "(none given)" : argv[0];
@@ -92,7 +97,16 @@ bool expect_accepted_by(const std::vector<std::string>& argv, const std::string&
     g_error_free(error);
     return false;
   }
-  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return true;
+  if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+    for (const std::string& complaint : complaints) {
+      if (output.find(complaint) == std::string::npos) continue;
+      ADD_FAILURE_AT(where.file_name(), where.line_number())
+          << command << " complained (\"" << complaint << "\"):\n"
+          << output;
+      return false;
+    }
+    return true;
+  }
   ADD_FAILURE_AT(where.file_name(), where.line_number())
       << command << " refused the file ("
       << (WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))

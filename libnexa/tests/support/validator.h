@@ -17,5 +17,10 @@ namespace nexa::testing {
 // Returns whether the file was accepted.
 bool expect_accepted_by(const std::vector<std::string>& argv, const std::string& file,
                         CallSite where = {});
+// The same, and the file also counts as refused when the program's output
+// holds one of the complaints (testparm, say, reports a badly formed line
+// and still exits with 0).
+bool expect_accepted_by(const std::vector<std::string>& argv, const std::string& file,
+                        const std::vector<std::string>& complaints, CallSite where = {});
 
 }  // namespace nexa::testing

@@ -321,7 +321,128 @@ NEXALIB_API void nexalib_mini_mode_set(void);
 
 /* ---- smb.conf model ------------------------------------------------------- */
 
+/* The Samba configuration in memory. A line list holds the file's kept lines
+ * (malloc'ed, leading blanks removed, comments and empty lines dropped; free
+ * with nexalib_g_slist_free_all). A section list holds one GHashTable per
+ * section, in file order, keys and values malloc'ed and owned by the table,
+ * the name under the key "section" (free with nexalib_g_slist_free_all_hash).
+ * Change flags: 1 nothing changed, 2 changed (write the file back), -1
+ * refused. */
+
+/* Room the caller gives nexalib_get_smb_section, terminator included. */
+#define NEXALIB_SECTION_NAME_SIZE 128
+
+/* The line list of a file (the caller owns it); NULL when it cannot be
+ * read or keeps nothing. Each element is one whole line with its line feed. */
+NEXALIB_API GSList *nexalib_load_smb_file_to_list(const char *path);
+/* 0 and the name between "[" and the first "]" copied to name (at most
+ * NEXALIB_SECTION_NAME_SIZE - 1 characters) when *line is a header; -1
+ * otherwise. */
+NEXALIB_API int nexalib_get_smb_section(char **line, char *name);
+/* The cells of the line list that hold headers, in order: the caller owns
+ * the new list's cells only (free with g_slist_free); NULL when none. */
+NEXALIB_API GSList *nexalib_get_smb_section_ptr_list(GSList *lines);
+/* A section list made from the headers' cells and the lines after each
+ * (the caller owns it); NULL for a NULL argument. */
+NEXALIB_API GSList *nexalib_create_hash_list(GSList *headers);
+/* The file as a section list (the caller owns it); NULL when it cannot be
+ * read or has no section. */
+NEXALIB_API GSList *nexalib_load_smb_conf_to_list_hash(const char *path);
+/* The first section of that name; it belongs to the list. */
+NEXALIB_API GHashTable *nexalib_get_hash_table_by_section_name(GSList *sections, const char *name);
+/* Changes a parameter the section already has: 2 when its value changed,
+ * 1 otherwise (a missing key is not added). */
+NEXALIB_API int nexalib_hash_table_set(GHashTable *section, const char *key, const char *value);
+/* Sets "guest account" of [global] to the props' "name": 1 or 2; -1 for a
+ * name that is no account name. */
+NEXALIB_API int nexalib_modify_smb_guest_account_name(OdbProps *props, GSList *sections);
+/* "@a,@b" for the groups a and b (the caller frees it with g_string_free);
+ * NULL for an empty list. */
+NEXALIB_API GString *nexalib_list_to_smb_group_format(GSList *groups);
+/* The file text of a section list (the caller frees it with g_string_free). */
+NEXALIB_API GString *nexalib_put_list_hash_to_g_string(GSList *sections);
+/* Replaces the file with the text of the section list and gives it the
+ * mode: 0, or -1 when it cannot be written (the old file stays whole). */
+NEXALIB_API int nexalib_put_list_hash_to_smb_conf(GSList *sections, const char *path, int mode);
+
 /* ---- Samba folder, user and printer shares -------------------------------- */
+
+/* Functions that take a section list return its (possibly new) head and
+ * report through *flag; refused names ("global", "homes", "printers" in any
+ * case, or a name holding a line break, NUL, "[" or "]") give -1 and change
+ * nothing. */
+
+/* Room of the home and trash path buffers, terminator included. */
+#define NEXALIB_SHARE_PATH_SIZE 80
+
+/* Restarts or stops Samba as the "System" object's "Samba" namespace says;
+ * 0. */
+NEXALIB_API int nexalib_toggle_smb_daemon(OdbHandle *h, int flags);
+/* "u1,u2,@g1,@g2" of the two odb arrays: malloc'ed, the caller frees it;
+ * NULL when both are empty. */
+NEXALIB_API char *nexalib_smb_write_list(const char *users, const char *groups);
+/* The read-only list, then the read-write one: malloc'ed, the caller frees
+ * it; NULL when all are empty. */
+NEXALIB_API char *nexalib_smb_valid_user(const char *ro_users, const char *ro_groups,
+                                         const char *rw_users, const char *rw_groups);
+/* A folder share's section (the caller owns it; free with
+ * nexalib_g_hash_table_free_all); NULL for a share that is not public and
+ * names nobody, or a name or path that cannot head a section. */
+NEXALIB_API GHashTable *nexalib_smb_conf_folder_share_hash_create(
+    const char *name, const char *path, const char *allow_for_all, const char *ro_users,
+    const char *ro_groups, const char *rw_users, const char *rw_groups, const char *description,
+    const char *tss_enabled, const char *file_system);
+NEXALIB_API GSList *nexalib_smb_conf_folder_share_hash_delete(GSList *sections, const char *name,
+                                                              int *flag);
+NEXALIB_API GSList *nexalib_smb_conf_folder_share_add(OdbHandle *h, int oid, OdbProps *props,
+                                                      GSList *sections, int *flag);
+NEXALIB_API GSList *nexalib_smb_conf_folder_share_modify(OdbHandle *h, int oid, OdbProps *props,
+                                                         GSList *sections, int *flag);
+NEXALIB_API GSList *nexalib_smb_conf_folder_share_delete(OdbHandle *h, int oid, OdbProps *props,
+                                                         GSList *sections, int *flag);
+/* A user's home share section (the caller owns it; free with
+ * nexalib_g_hash_table_free_all); NULL for a name or home that cannot head
+ * a section. */
+NEXALIB_API GHashTable *nexalib_smb_conf_user_share_create(const char *name, const char *home,
+                                                           const char *description,
+                                                           const char *tss_enabled,
+                                                           const char *file_system);
+NEXALIB_API GSList *nexalib_moduser_create(OdbProps *props, GSList *sections, int *flag,
+                                           const char *system_mount_path, const char *tss_enabled);
+NEXALIB_API GSList *nexalib_moduser_modify(OdbProps *props, GSList *sections, int *flag,
+                                           const char *system_mount_path, const char *tss_enabled);
+NEXALIB_API GSList *nexalib_moduser_smb_conf_folder_share_delete(GSList *sections, const char *name,
+                                                                 int *flag, const char *unused);
+NEXALIB_API GSList *nexalib_modgroup_destroy(OdbProps *props, GSList *sections, int *flag);
+/* The "printers" section (the caller owns it; free with
+ * nexalib_g_hash_table_free_all). */
+NEXALIB_API GHashTable *nexalib_smb_conf_printer_add(void);
+/* Makes the printer spool under /system and links it into /var/spool: 0,
+ * or -1 when a spool file cannot be created. */
+NEXALIB_API int nexalib_smb_printer_checkpc(OdbHandle *h);
+/* Writes "base/name/" ("/" for an empty base) into out
+ * (NEXALIB_SHARE_PATH_SIZE bytes): 0, or -1 with out empty when the name is
+ * no single path component or the path does not fit. */
+NEXALIB_API int nexalib_prepare_home_dir(const char *base, const char *name, char *out);
+/* As nexalib_prepare_home_dir with "Network Trash Folder/" after it. */
+NEXALIB_API int nexalib_prepare_smb_trash_folder(const char *base, const char *name, char *out);
+NEXALIB_API void del_all_disk_foldershare(OdbHandle *h);
+/* 0, or -1 when a share object could not be made. */
+NEXALIB_API int add_all_disk_foldershare(OdbHandle *h);
+/* 0, or -1 when the share object could not be made or the name cannot head
+ * a section. */
+NEXALIB_API int nexalib_hotplug_usb_folder_share_add(OdbHandle *h, const char *name,
+                                                     const char *dev_name);
+/* 0. */
+NEXALIB_API int nexalib_ui_delete_usergroup_in_foldershare_db(OdbHandle *h, const char *key,
+                                                              const char *member);
+/* The status passed in when no share changed; after a change 0, or -1 when
+ * the daemon reported an error; -1 for a member that cannot be an element
+ * of an odb array. */
+NEXALIB_API int nexalib_ui_add_entry_in_FolderShare_db(OdbHandle *h, const char *member,
+                                                       const char *shares, const char *key,
+                                                       int status);
+NEXALIB_API void fshare_dbg(const char *message);
 
 /* ---- FTP shares ------------------------------------------------------------ */
 

@@ -3,9 +3,218 @@
 // the result.
 #include "nexalib.h"
 
+#include <cstdlib>
+#include <cstring>
+
+#include "core/c_strings.h"
+#include "core/config_values.h"
+#include "core/string_lists.h"
+#include "sharing/samba_shares.h"
+#include "sharing/share_objects.h"
+#include "sharing/smb_conf.h"
+#include "storage/disk_flags.h"
+
+using namespace nexa;
+
+namespace {
+
+std::string_view text_or_empty(const char* text) {
+  return text ? text : "";
+}
+
+char* malloc_copy_or_null(const std::optional<std::string>& text) {
+  return text ? strdup(text->c_str()) : nullptr;
+}
+
+// Out-parameters the caller may leave out.
+int& flag_or_dummy(int* flag) {
+  static int dummy;
+  return flag ? *flag : dummy;
+}
+
+// Runs an edit of a section list with the caller's change flag.
+template <typename Edit>
+GSList* edit_sections(int* flag, Edit edit) {
+  int& out = flag_or_dummy(flag);
+  auto change = static_cast<Change>(out);
+  GSList* sections = edit(change);
+  out = static_cast<int>(change);
+  return sections;
+}
+
+int copy_path_or_refuse(const std::optional<std::string>& path, char* out) {
+  if (!out) return -1;
+  out[0] = '\0';
+  if (!path || path->size() >= NEXALIB_SHARE_PATH_SIZE) return -1;
+  std::memcpy(out, path->c_str(), path->size() + 1);
+  return 0;
+}
+
+}  // namespace
+
 // ---- smb.conf model ---------------------------------------------------------
 
+GSList* nexalib_load_smb_file_to_list(const char* path) {
+  if (!path) return nullptr;
+  sys::Result<StringListPtr> lines = load_smb_lines(path);
+  return lines ? lines->release() : nullptr;
+}
+int nexalib_get_smb_section(char** line, char* name) {
+  if (!line || !*line || !name) return -1;
+  const std::optional<std::string_view> found = section_name(*line);
+  if (!found) return -1;
+  copy_bounded(name, std::string(*found).c_str(), NEXALIB_SECTION_NAME_SIZE);
+  return 0;
+}
+GSList* nexalib_get_smb_section_ptr_list(GSList* lines) {
+  return header_cells(lines);
+}
+GSList* nexalib_create_hash_list(GSList* headers) {
+  return headers ? sections_from_headers(headers).release() : nullptr;
+}
+GSList* nexalib_load_smb_conf_to_list_hash(const char* path) {
+  return path ? load_smb_conf(path).release() : nullptr;
+}
+GHashTable* nexalib_get_hash_table_by_section_name(GSList* sections, const char* name) {
+  return name ? find_section(sections, name) : nullptr;
+}
+int nexalib_hash_table_set(GHashTable* section, const char* key, const char* value) {
+  if (!section || !key || !value) return static_cast<int>(Change::kUnchanged);
+  return static_cast<int>(set_parameter(*section, key, value));
+}
+int nexalib_modify_smb_guest_account_name(OdbProps* props, GSList* sections) {
+  const char* name = props ? odb_props_get(props, "name") : nullptr;
+  GHashTable* global = find_section(sections, "global");
+  if (!global || !name) return static_cast<int>(Change::kUnchanged);
+  if (!is_acceptable(ValueKind::kAccountName, name)) return static_cast<int>(Change::kRefused);
+  return static_cast<int>(set_parameter(*global, "guest account", name));
+}
+GString* nexalib_list_to_smb_group_format(GSList* groups) {
+  return groups ? g_string_new(smb_group_list(list_items(groups)).c_str()) : nullptr;
+}
+GString* nexalib_put_list_hash_to_g_string(GSList* sections) {
+  return g_string_new(smb_conf_text(sections).c_str());
+}
+int nexalib_put_list_hash_to_smb_conf(GSList* sections, const char* path, int mode) {
+  if (!path) return -1;
+  return write_smb_conf(sections, path, static_cast<mode_t>(mode)) ? 0 : -1;
+}
+
 // ---- Samba folder, user and printer shares ----------------------------------
+
+int nexalib_toggle_smb_daemon(OdbHandle* h, int flags) {
+  if (h) toggle_samba(*h, flags);
+  return 0;
+}
+char* nexalib_smb_write_list(const char* users, const char* groups) {
+  return malloc_copy_or_null(access_list(text_or_empty(users), text_or_empty(groups)));
+}
+char* nexalib_smb_valid_user(const char* ro_users, const char* ro_groups, const char* rw_users,
+                             const char* rw_groups) {
+  return malloc_copy_or_null(valid_users(text_or_empty(ro_users), text_or_empty(ro_groups),
+                                         text_or_empty(rw_users), text_or_empty(rw_groups)));
+}
+GHashTable* nexalib_smb_conf_folder_share_hash_create(
+    const char* name, const char* path, const char* allow_for_all, const char* ro_users,
+    const char* ro_groups, const char* rw_users, const char* rw_groups, const char* description,
+    const char* tss_enabled, const char* file_system) {
+  return folder_share_section({text_or_empty(name), text_or_empty(path),
+                               text_or_empty(allow_for_all), text_or_empty(ro_users),
+                               text_or_empty(ro_groups), text_or_empty(rw_users),
+                               text_or_empty(rw_groups), text_or_empty(description),
+                               text_or_empty(tss_enabled), text_or_empty(file_system)})
+      .release();
+}
+GSList* nexalib_smb_conf_folder_share_hash_delete(GSList* sections, const char* name, int* flag) {
+  return edit_sections(flag, [&](Change& change) {
+    return delete_share_section(sections, text_or_empty(name), change);
+  });
+}
+GSList* nexalib_smb_conf_folder_share_add(OdbHandle* h, int oid, OdbProps* props, GSList* sections,
+                                          int* flag) {
+  if (!h || !props) return sections;
+  return edit_sections(flag, [&](Change& change) {
+    return add_folder_share(*h, static_cast<guint32>(oid), *props, sections, change);
+  });
+}
+GSList* nexalib_smb_conf_folder_share_modify(OdbHandle* h, int oid, OdbProps* props,
+                                             GSList* sections, int* flag) {
+  if (!h || !props) return sections;
+  return edit_sections(flag, [&](Change& change) {
+    return modify_folder_share(*h, static_cast<guint32>(oid), *props, sections, change);
+  });
+}
+GSList* nexalib_smb_conf_folder_share_delete(OdbHandle* h, int oid, OdbProps* props,
+                                             GSList* sections, int* flag) {
+  if (!h || !props) return sections;
+  return edit_sections(flag, [&](Change& change) {
+    return delete_folder_share(*h, static_cast<guint32>(oid), *props, sections, change);
+  });
+}
+GHashTable* nexalib_smb_conf_user_share_create(const char* name, const char* home,
+                                               const char* description, const char* tss_enabled,
+                                               const char* file_system) {
+  return user_share_section({text_or_empty(name), text_or_empty(home), text_or_empty(description),
+                             text_or_empty(tss_enabled), text_or_empty(file_system)})
+      .release();
+}
+GSList* nexalib_moduser_create(OdbProps* props, GSList* sections, int* flag,
+                               const char* system_mount_path, const char* tss_enabled) {
+  if (!props) return sections;
+  return edit_sections(flag, [&](Change& change) {
+    return create_user_share(*props, sections, change,
+                             {text_or_empty(system_mount_path), text_or_empty(tss_enabled)});
+  });
+}
+GSList* nexalib_moduser_modify(OdbProps* props, GSList* sections, int* flag,
+                               const char* system_mount_path, const char* tss_enabled) {
+  if (!props) return sections;
+  return edit_sections(flag, [&](Change& change) {
+    return modify_user_share(*props, sections, change,
+                             {text_or_empty(system_mount_path), text_or_empty(tss_enabled)});
+  });
+}
+GSList* nexalib_moduser_smb_conf_folder_share_delete(GSList* sections, const char* name, int* flag,
+                                                     const char*) {
+  return nexalib_smb_conf_folder_share_hash_delete(sections, name, flag);
+}
+GSList* nexalib_modgroup_destroy(OdbProps* props, GSList* sections, int* flag) {
+  const char* name = props ? odb_props_get(props, "name") : nullptr;
+  return name ? nexalib_smb_conf_folder_share_hash_delete(sections, name, flag) : sections;
+}
+GHashTable* nexalib_smb_conf_printer_add(void) {
+  return printer_section().release();
+}
+int nexalib_smb_printer_checkpc(OdbHandle*) {
+  return prepare_printer_spool() ? 0 : -1;
+}
+int nexalib_prepare_home_dir(const char* base, const char* name, char* out) {
+  return copy_path_or_refuse(home_directory(text_or_empty(base), text_or_empty(name)), out);
+}
+int nexalib_prepare_smb_trash_folder(const char* base, const char* name, char* out) {
+  return copy_path_or_refuse(trash_folder(text_or_empty(base), text_or_empty(name)), out);
+}
+void del_all_disk_foldershare(OdbHandle* h) {
+  if (h) delete_disk_shares(*h);
+}
+int add_all_disk_foldershare(OdbHandle* h) {
+  return h && add_disk_shares(*h) ? 0 : -1;
+}
+int nexalib_hotplug_usb_folder_share_add(OdbHandle* h, const char* name, const char* dev_name) {
+  if (!h || !name || !dev_name) return 0;
+  return add_attached_disk_share(*h, name, dev_name) ? 0 : -1;
+}
+int nexalib_ui_delete_usergroup_in_foldershare_db(OdbHandle* h, const char* key,
+                                                  const char* member) {
+  if (h && key && member) remove_share_member(*h, key, member);
+  return 0;
+}
+int nexalib_ui_add_entry_in_FolderShare_db(OdbHandle* h, const char* member, const char* shares,
+                                           const char* key, int status) {
+  if (!h || !member || !shares || !key) return status;
+  return add_share_member(*h, member, shares, key, status);
+}
+void fshare_dbg(const char*) {}
 
 // ---- FTP shares --------------------------------------------------------------
 

@@ -33,7 +33,17 @@ std::string_view without_trailing_blanks(std::string_view text) {
 
 // A line ending in a backslash goes on in the next line, as Samba reads it.
 bool continues(std::string_view value) {
-  return value.ends_with('\\');
+  return without_trailing_blanks(value).ends_with('\\');
+}
+
+// A value written with a backslash at its end would swallow the next
+// line; one read with nothing left to join has nothing to go on with.
+std::string_view without_continuation(std::string_view value) {
+  while (continues(value)) {
+    value = without_trailing_blanks(value);
+    value.remove_suffix(1);
+  }
+  return value;
 }
 
 // Adds one parameter line of a section body, with the continuation lines
@@ -46,12 +56,22 @@ GSList* add_parameter(GHashTable& section, GSList* cell, GSList* end) {
   if (line.size() < 2 || equals == std::string_view::npos) return cell;
   std::string value(without_leading_blanks(without_line_feed(line.substr(equals + 1))));
   while (continues(value) && cell != end) {
+    value = without_trailing_blanks(value);
     value.pop_back();
     value += without_line_feed(static_cast<const char*>(cell->data));
     cell = cell->next;
   }
-  put_parameter(section, without_trailing_blanks(line.substr(0, equals)), value);
+  put_parameter(section, without_trailing_blanks(line.substr(0, equals)),
+                without_continuation(value));
   return cell;
+}
+
+// A name the reader gives back as the same parameter: not a header, a
+// comment or a line break, and no blank in front.
+bool is_parameter_name(std::string_view key) {
+  return is_acceptable(ValueKind::kFreeText, key) && !key.starts_with(' ') &&
+         !key.starts_with('\t') && !key.starts_with(';') && !key.starts_with('#') &&
+         !section_name(key);
 }
 
 void append_section_text(std::string& text, GHashTable* section) {
@@ -62,12 +82,14 @@ void append_section_text(std::string& text, GHashTable* section) {
       section,
       [](gpointer key, gpointer value, gpointer out) {
         const std::string_view k = static_cast<const char*>(key);
-        if (k == kSectionKey) return;
-        // The last guard: no value of a table reaches the file as two lines.
+        // The last guard: no entry of a table reaches the file as a header,
+        // a comment or two lines.
+        if (k == kSectionKey || !is_parameter_name(k)) return;
         static_cast<std::string*>(out)
-            ->append(flattened(ValueKind::kFreeText, k))
+            ->append(k)
             .append("=")
-            .append(flattened(ValueKind::kFreeText, static_cast<const char*>(value)))
+            .append(without_continuation(
+                flattened(ValueKind::kFreeText, static_cast<const char*>(value))))
             .append("\n");
       },
       &text);
@@ -75,14 +97,12 @@ void append_section_text(std::string& text, GHashTable* section) {
 
 }  // namespace
 
-sys::Result<StringListPtr> load_smb_lines(std::string_view path) {
-  sys::Result<FilePtr> file = sys::open_file(path, "r");
-  if (!file) return sys::Status::failure(file.error());
+StringListPtr read_smb_lines(FILE* file) {
   std::vector<std::string> kept;
   char* buffer = nullptr;
   size_t room = 0;
   ssize_t length;
-  while ((length = ::getline(&buffer, &room, file->get())) >= 0) {
+  while ((length = ::getline(&buffer, &room, file)) >= 0) {
     const std::string_view line =
         without_leading_blanks(std::string_view(buffer, static_cast<size_t>(length)));
     if (line.empty() || line[0] == ';' || line[0] == '#' || line[0] == '\0') continue;
@@ -90,6 +110,12 @@ sys::Result<StringListPtr> load_smb_lines(std::string_view path) {
   }
   std::free(buffer);
   return to_string_list(kept);
+}
+
+sys::Result<StringListPtr> load_smb_lines(std::string_view path) {
+  sys::Result<FilePtr> file = sys::open_file(path, "r");
+  if (!file) return sys::Status::failure(file.error());
+  return read_smb_lines(file->get());
 }
 
 std::optional<std::string_view> section_name(std::string_view line) {
@@ -121,13 +147,16 @@ RecordListPtr sections_from_headers(GSList* headers) {
   return RecordListPtr(g_slist_reverse(sections));
 }
 
-RecordListPtr load_smb_conf(std::string_view path) {
-  const sys::Result<StringListPtr> lines = load_smb_lines(path);
-  if (!lines) return nullptr;
-  GSList* headers = header_cells(lines->get());
+RecordListPtr sections_of(GSList* lines) {
+  GSList* headers = header_cells(lines);
   RecordListPtr sections = sections_from_headers(headers);
   g_slist_free(headers);
   return sections;
+}
+
+RecordListPtr load_smb_conf(std::string_view path) {
+  const sys::Result<StringListPtr> lines = load_smb_lines(path);
+  return lines ? sections_of(lines->get()) : nullptr;
 }
 
 GHashTable* find_section(GSList* sections, std::string_view name) {
@@ -162,8 +191,7 @@ void put_parameter(GHashTable& section, std::string_view key, std::string_view v
     std::free(old_key);
     std::free(old_value);
   }
-  g_hash_table_insert(&section, strndup(key.data(), key.size()),
-                      strndup(value.data(), value.size()));
+  g_hash_table_insert(&section, strdup(k.c_str()), strdup(std::string(value).c_str()));
 }
 
 Change set_parameter(GHashTable& section, std::string_view key, std::string_view value) {

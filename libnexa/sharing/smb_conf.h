@@ -5,6 +5,7 @@
 #include <glib.h>
 #include <sys/types.h>
 
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -22,6 +23,7 @@ inline constexpr const char* kSectionKey = "section";
 
 // The file's lines with leading blanks removed, comments and empty lines
 // dropped; each whole physical line with its line feed.
+StringListPtr read_smb_lines(FILE* file);
 sys::Result<StringListPtr> load_smb_lines(std::string_view path);
 // The text between "[" and the first "]" of a header line.
 std::optional<std::string_view> section_name(std::string_view line);
@@ -29,6 +31,8 @@ std::optional<std::string_view> section_name(std::string_view line);
 GSList* header_cells(GSList* lines);
 // One table per header; the body of a header runs to the next one.
 RecordListPtr sections_from_headers(GSList* headers);
+// The sections of a line list.
+RecordListPtr sections_of(GSList* lines);
 // The file as a section list; nothing when it cannot be read.
 RecordListPtr load_smb_conf(std::string_view path);
 

@@ -325,6 +325,34 @@ NEXALIB_API void nexalib_mini_mode_set(void);
 
 /* ---- FTP shares ------------------------------------------------------------ */
 
+/* Blocks of "/usr/ruvoro/etc/proftpd.conf", a line list. The finders load
+ * the file into *lines, which the caller owns and frees with
+ * nexalib_g_slist_free_all, found or not; *first and *after then point into
+ * it (the block's opening line and the line after its end, null when none).
+ * 0 when the block "<Directory base/name>" was found, -1 otherwise. */
+NEXALIB_API int user_get_foldershare_section(GSList **lines, GSList **first, GSList **after,
+                                             const char *base, const char *name);
+/* Likewise for the block "<Directory directory>". */
+NEXALIB_API int folder_get_foldershare_section(GSList **lines, GSList **first, GSList **after,
+                                               const char *directory);
+/* Free the lines from first up to after; return the list's new head. */
+NEXALIB_API GSList *modftp_remove_ftp_share(GSList *lines, GSList *first, GSList *after);
+NEXALIB_API GSList *modftp_remove_foldershare(GSList *lines, GSList *first, GSList *after);
+/* Append the folder share's block (the list's new head, which the caller
+ * still owns); nothing when its props cannot name a directory. */
+NEXALIB_API GSList *modftp_add_foldershare(GSList *lines, OdbProps *share, const char *system_path);
+/* Append the user's home block and set *flag to 2 when there is one; the
+ * list's new head, which the caller still owns. */
+NEXALIB_API GSList *user_handler_add_ftp_share(GSList *lines, OdbProps *user, int *flag,
+                                               const char *system_path);
+/* 2 when the file was rewritten, -1 otherwise (a failed write included). */
+NEXALIB_API int user_handler_modify_ftp_conf(OdbHandle *h, int oid, OdbProps *user, int flags);
+/* 0, or -1 when the file could not be written. */
+NEXALIB_API int modftp_modify_ftp_conf(OdbHandle *h, int oid, OdbProps *share);
+/* 0 when an old "lost+found" block was replaced, -1 otherwise or when the
+ * file could not be written. */
+NEXALIB_API int nexalib_ftp_hidenoaccess_lost_found(OdbHandle *h);
+
 /* ---- Users and groups ------------------------------------------------------ */
 
 /* ---- Disk quotas ----------------------------------------------------------- */

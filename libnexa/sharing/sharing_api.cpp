@@ -1,12 +1,14 @@
 // The C boundary of the sharing and account operations: each exported
 // function converts its arguments, calls the library's C++ code and converts
 // the result.
+#include <cstring>
 #include <optional>
 #include <string>
 
 #include "core/owners.h"
 #include "nexalib.h"
 #include "sharing/ftp_shares.h"
+#include "sharing/quotas.h"
 
 using namespace nexa;
 
@@ -79,3 +81,73 @@ int nexalib_ftp_hidenoaccess_lost_found(OdbHandle* h) {
 // ---- Users and groups ---------------------------------------------------------
 
 // ---- Disk quotas --------------------------------------------------------------
+
+namespace {
+
+std::string_view type_of(const char* fs_type) {
+  return fs_type ? fs_type : "";
+}
+
+}  // namespace
+
+int nexalib_set_user_quota(const char* user, int megabytes, const char* mount_dir,
+                           const char* fs_type) {
+  return user && mount_dir &&
+                 set_account_quota(QuotaKind::kUser, user, megabytes, mount_dir, type_of(fs_type))
+             ? 0
+             : -1;
+}
+int nexalib_set_group_quota(const char* group, int megabytes, const char* mount_dir,
+                            const char* fs_type) {
+  return group && mount_dir &&
+                 set_account_quota(QuotaKind::kGroup, group, megabytes, mount_dir, type_of(fs_type))
+             ? 0
+             : -1;
+}
+int nexalib_setquota(const char* device, int kind, int id, int megabytes, const char* fs_type) {
+  const std::optional<QuotaKind> quota = quota_kind(kind);
+  return device && quota && set_quota(device, *quota, id, megabytes, type_of(fs_type)) ? 0 : -1;
+}
+int nexalib_linuxquota_setqlim(const char* device, int id, int kind, const NexalibQuota* record) {
+  const std::optional<QuotaKind> quota = quota_kind(kind);
+  return device && record && quota && set_record_limits(device, id, *quota, *record, false) ? 0
+                                                                                            : -1;
+}
+int nexalib_linuxquota_xfs_setqlim(const char* device, int id, int kind,
+                                   const NexalibQuota* record) {
+  const std::optional<QuotaKind> quota = quota_kind(kind);
+  return device && record && quota && set_record_limits(device, id, *quota, *record, true) ? 0 : -1;
+}
+int nexalib_linuxquota_query(const char* device, int id, int kind, NexalibQuota* record) {
+  const std::optional<QuotaKind> quota = quota_kind(kind);
+  if (!device || !record || !quota) return -1;
+  const sys::Result<NexalibQuota> found = query_quota(device, id, *quota);
+  if (!found) return -1;
+  *record = *found;
+  return 0;
+}
+int nexalib_get_user_disk_usage(const char* user, int* usage, const char* mount_dir,
+                                const char* fs_type) {
+  if (!user || !usage || !mount_dir) return 0;
+  const sys::Result<int> used = account_usage(QuotaKind::kUser, user, mount_dir, type_of(fs_type));
+  if (used) *usage = *used;
+  return 0;
+}
+int nexalib_get_group_disk_usage(const char* group, int* usage, const char* mount_dir,
+                                 const char* fs_type) {
+  if (!group || !usage || !mount_dir) return -1;
+  const sys::Result<int> used =
+      account_usage(QuotaKind::kGroup, group, mount_dir, type_of(fs_type));
+  if (!used) return -1;
+  *usage = *used;
+  return 0;
+}
+int nexalib_mntdir2dev(const char* mount_dir, char* device) {
+  const std::optional<std::string> found = mount_dir ? mount_device(mount_dir) : std::nullopt;
+  if (!found || !device || found->size() >= NEXALIB_DEVICE_PATH_SIZE) return -1;
+  std::memcpy(device, found->c_str(), found->size() + 1);
+  return 0;
+}
+void nexalib_show_quota_info(const NexalibQuota* record) {
+  if (record) print_quota(*record);
+}

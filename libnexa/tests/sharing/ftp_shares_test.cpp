@@ -104,6 +104,15 @@ TEST_F(FtpSharesTest, BlocksAsProftpdReadsThem) {
   expect_proftpd_accepts(all);
 }
 
+TEST_F(FtpSharesTest, UsersTooManyForOneLineGetALineEach) {
+  std::string users = "&";
+  for (int i = 0; i < 500; ++i) users += "user" + std::to_string(1000 + i) + "&";
+  const std::string block = share_block(
+      {{"name", "many"}, {"isDisk", "0"}, {"allowForAll", "0"}, {"allowRWUsers", users}});
+  EXPECT_EQ(count(block, "\nAllowUser user"), 500u);
+  expect_proftpd_accepts(block);
+}
+
 TEST_F(FtpSharesTest, FinderMatchesWholeOpeningLinesOnly) {
   const std::string long_text(kLinePiece, 'x');
   const std::string block = "<Directory /a/b>\n</Directory>\n";
@@ -234,7 +243,10 @@ class FtpHostileTest : public FtpSharesTest,
                        public ::testing::WithParamInterface<testing::HostileValue> {
  protected:
   // The value as a C string reads it: up to its first NUL.
-  std::string value() const { return GetParam().value.c_str(); }
+  std::string value() const {
+    const std::string& value = GetParam().value;
+    return value.substr(0, value.find('\0'));
+  }
   // Nothing when refused, else one block made of our lines only.
   static void expect_block_unless(bool refused, const std::string& text) {
     if (refused) {

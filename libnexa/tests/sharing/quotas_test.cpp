@@ -68,16 +68,15 @@ class QuotasTest : public testing::LibraryTest {
 
 TEST_F(QuotasTest, LimitsTheKernelIsGiven) {
   const struct {
-    int megabytes;
     const char* type;
-    int kind;
     uint64_t limit;  // KiB, or 512-byte blocks on XFS
+    int megabytes, kind;
   } rows[] = {
-      {500, "ext3", 0, 512000}, {0, "ext3", 0, 1024},
-      {-1, "ext3", 0, 0},       {3000000, "ext3", 0, 3072000000},
-      {500, "xfs", 0, 1024000}, {0, "xfs", 1, 2048},
-      {-1, "xfs", 1, 0},        {3000000, "xfs", 1, 6144000000},
-      {500, "ext3", 1, 512000},
+      {"ext3", 512000, 500, 0}, {"ext3", 1024, 0, 0},
+      {"ext3", 0, -1, 0},       {"ext3", 3072000000, 3000000, 0},
+      {"xfs", 1024000, 500, 0}, {"xfs", 2048, 0, 1},
+      {"xfs", 0, -1, 1},        {"xfs", 6144000000, 3000000, 1},
+      {"ext3", 512000, 500, 1},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.megabytes) + " MB " + row.type + " kind " +
@@ -151,15 +150,14 @@ TEST_F(QuotasTest, RecordLimitsAndQueries) {
 
 TEST_F(QuotasTest, UsageInTheDocumentedUnits) {
   const struct {
-    int kind;
     const char* type;
     uint64_t used;  // bytes (generic) or 512-byte blocks (XFS)
-    int usage;
+    int kind, usage;
   } rows[] = {
-      {0, "ext3", 5 * 1048576, 5120},   {1, "ext3", 2048, 2},
-      {0, "xfs", 2048, 1048},           {1, "xfs", 2048, 1048576},
-      {1, "xfs", 10000000, INT_MAX},    {0, "xfs", 1ULL << 40, INT_MAX},
-      {0, "ext3", 1ULL << 50, INT_MAX},
+      {"ext3", 5242880, 0, 5120},       {"ext3", 2048, 1, 2},
+      {"xfs", 2048, 0, 1048},           {"xfs", 2048, 1, 1048576},
+      {"xfs", 10000000, 1, INT_MAX},    {"xfs", 1ULL << 40, 0, INT_MAX},
+      {"ext3", 1ULL << 50, 0, INT_MAX},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(std::to_string(row.used) + " " + row.type + " kind " + std::to_string(row.kind));

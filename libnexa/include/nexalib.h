@@ -19,6 +19,7 @@
 #include <glib.h>
 #include <mntent.h>
 #include <stddef.h>
+#include <stdint.h>
 #include <sys/types.h>
 
 #include "odb.h"
@@ -446,9 +447,83 @@ NEXALIB_API void fshare_dbg(const char *message);
 
 /* ---- FTP shares ------------------------------------------------------------ */
 
+/* Blocks of "/usr/ruvoro/etc/proftpd.conf", a line list. The finders load
+ * the file into *lines, which the caller owns and frees with
+ * nexalib_g_slist_free_all, found or not; *first and *after then point into
+ * it (the block's opening line and the line after its end, null when none).
+ * 0 when the block "<Directory base/name>" was found, -1 otherwise. */
+NEXALIB_API int user_get_foldershare_section(GSList **lines, GSList **first, GSList **after,
+                                             const char *base, const char *name);
+/* Likewise for the block "<Directory directory>". */
+NEXALIB_API int folder_get_foldershare_section(GSList **lines, GSList **first, GSList **after,
+                                               const char *directory);
+/* Free the lines from first up to after; return the list's new head. */
+NEXALIB_API GSList *modftp_remove_ftp_share(GSList *lines, GSList *first, GSList *after);
+NEXALIB_API GSList *modftp_remove_foldershare(GSList *lines, GSList *first, GSList *after);
+/* Append the folder share's block (the list's new head, which the caller
+ * still owns); nothing when its props cannot name a directory. */
+NEXALIB_API GSList *modftp_add_foldershare(GSList *lines, OdbProps *share, const char *system_path);
+/* Append the user's home block and set *flag to 2 when there is one; the
+ * list's new head, which the caller still owns. */
+NEXALIB_API GSList *user_handler_add_ftp_share(GSList *lines, OdbProps *user, int *flag,
+                                               const char *system_path);
+/* 2 when the file was rewritten, -1 otherwise (a failed write included). */
+NEXALIB_API int user_handler_modify_ftp_conf(OdbHandle *h, int oid, OdbProps *user, int flags);
+/* 0, or -1 when the file could not be written. */
+NEXALIB_API int modftp_modify_ftp_conf(OdbHandle *h, int oid, OdbProps *share);
+/* 0 when an old "lost+found" block was replaced, -1 otherwise or when the
+ * file could not be written. */
+NEXALIB_API int nexalib_ftp_hidenoaccess_lost_found(OdbHandle *h);
+
 /* ---- Users and groups ------------------------------------------------------ */
 
 /* ---- Disk quotas ----------------------------------------------------------- */
+
+/* Room nexalib_mntdir2dev needs in its device buffer, NUL included. */
+#define NEXALIB_DEVICE_PATH_SIZE 64
+
+/* A quota as the library reads and sets it; block values in KiB. Values
+ * read from the kernel that do not fit stay at INT32_MAX (UINT32_MAX for
+ * the grace times). */
+typedef struct NexalibQuota {
+  int32_t bhardlimit;
+  int32_t bsoftlimit;
+  int32_t curblocks;
+  int32_t ihardlimit;
+  int32_t isoftlimit;
+  int32_t curinodes;
+  uint32_t btime;
+  uint32_t itime;
+} NexalibQuota;
+
+/* Quotas in MB on the volume mounted exactly at mount_dir: 0 counts as 1 MB,
+ * -1 removes the block limits; fs_type "xfs" uses XFS's interface. Kinds: 0
+ * user, 1 group. 0 or -1; an unknown account is reported on stdout. */
+NEXALIB_API int nexalib_set_user_quota(const char *user, int megabytes, const char *mount_dir,
+                                       const char *fs_type);
+NEXALIB_API int nexalib_set_group_quota(const char *group, int megabytes, const char *mount_dir,
+                                        const char *fs_type);
+NEXALIB_API int nexalib_setquota(const char *device, int kind, int id, int megabytes,
+                                 const char *fs_type);
+/* Both block limits from the record's bhardlimit (negative: none). */
+NEXALIB_API int nexalib_linuxquota_setqlim(const char *device, int id, int kind,
+                                           const NexalibQuota *record);
+NEXALIB_API int nexalib_linuxquota_xfs_setqlim(const char *device, int id, int kind,
+                                               const NexalibQuota *record);
+NEXALIB_API int nexalib_linuxquota_query(const char *device, int id, int kind,
+                                         NexalibQuota *record);
+/* *usage (written only on success): KiB in use; on XFS a user's bytes / 1000
+ * and a group's bytes, at most INT32_MAX. The user's query always returns 0,
+ * the group's 0 or -1. */
+NEXALIB_API int nexalib_get_user_disk_usage(const char *user, int *usage, const char *mount_dir,
+                                            const char *fs_type);
+NEXALIB_API int nexalib_get_group_disk_usage(const char *group, int *usage, const char *mount_dir,
+                                             const char *fs_type);
+/* Copies the device mounted exactly at mount_dir into device (room for
+ * NEXALIB_DEVICE_PATH_SIZE bytes); -1 and device untouched when none is or
+ * its name does not fit. */
+NEXALIB_API int nexalib_mntdir2dev(const char *mount_dir, char *device);
+NEXALIB_API void nexalib_show_quota_info(const NexalibQuota *record);
 
 /* ---- Disk discovery and disk objects -------------------------------------- */
 

@@ -68,6 +68,14 @@ std::optional<std::string> type_mounted_at(std::string_view mount_point) {
   return std::nullopt;
 }
 
+std::optional<std::string> device_mounted_at(std::string_view dir, std::string_view table) {
+  const MountTablePtr mounts = open_mount_table(table);
+  if (!mounts || dir.empty()) return std::nullopt;
+  while (const struct mntent* entry = ::getmntent(mounts.get()))
+    if (dir == entry->mnt_dir) return entry->mnt_fsname;
+  return std::nullopt;
+}
+
 const struct mntent* mount_entry_of(std::string_view path, std::string_view table) {
   const std::optional<struct stat> st = status_of(path);
   if (!st) return nullptr;

@@ -26,6 +26,10 @@ std::optional<std::vector<MountedFileSystem>> mounted_file_systems();
 // The type mounted exactly at mount_point, if any.
 std::optional<std::string> type_mounted_at(std::string_view mount_point);
 
+// The device of the first entry of the table mounted exactly at dir ("" is
+// mounted nowhere).
+std::optional<std::string> device_mounted_at(std::string_view dir, std::string_view table);
+
 // The entry of the mount table that holds the path (see find_mount_point);
 // its texts stay valid until the next call.
 const struct mntent* mount_entry_of(std::string_view path, std::string_view table);

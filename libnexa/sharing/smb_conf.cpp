@@ -16,9 +16,17 @@ namespace nexa {
 
 namespace {
 
+// The line's text without its end ("\n" or "\r\n").
 std::string_view without_line_feed(std::string_view line) {
   if (line.ends_with('\n')) line.remove_suffix(1);
+  if (line.ends_with('\r')) line.remove_suffix(1);
   return line;
+}
+
+// A carriage return inside a line is a line break to some readers: the
+// model holds a blank instead, so what it writes reads back the same.
+std::string one_line(std::string_view text) {
+  return flattened(ValueKind::kFreeText, text);
 }
 
 std::string_view without_leading_blanks(std::string_view text) {
@@ -46,6 +54,12 @@ std::string_view without_continuation(std::string_view value) {
   return value;
 }
 
+// A name the reader gives back as the same parameter: nothing that opens
+// a header or a comment, no line break, no blank in front.
+bool is_parameter_name(std::string_view key) {
+  return is_acceptable(ValueKind::kFreeText, key) && key.find_first_of(" \t;#[") != 0;
+}
+
 // Adds one parameter line of a section body, with the continuation lines
 // after it; returns the cell after what it used. A line without "=" sets
 // nothing (Samba ignores it too) and is left out.
@@ -54,30 +68,32 @@ GSList* add_parameter(GHashTable& section, GSList* cell, GSList* end) {
   cell = cell->next;
   const size_t equals = line.find('=');
   if (line.size() < 2 || equals == std::string_view::npos) return cell;
-  std::string value(without_leading_blanks(without_line_feed(line.substr(equals + 1))));
+  std::string value = one_line(without_line_feed(line.substr(equals + 1)));
   while (continues(value) && cell != end) {
     value = without_trailing_blanks(value);
     value.pop_back();
-    value += without_line_feed(static_cast<const char*>(cell->data));
+    value += one_line(without_line_feed(static_cast<const char*>(cell->data)));
     cell = cell->next;
   }
-  put_parameter(section, without_trailing_blanks(line.substr(0, equals)),
-                without_continuation(value));
+  const std::string name = one_line(line.substr(0, equals));
+  const std::string_view key = without_trailing_blanks(without_leading_blanks(name));
+  // The table keeps the section's own name under "section"; Samba takes
+  // a line opening with "[" for a (here broken) header.
+  if (key != kSectionKey && is_parameter_name(key))
+    put_parameter(section, key, without_continuation(without_leading_blanks(value)));
   return cell;
-}
-
-// A name the reader gives back as the same parameter: not a header, a
-// comment or a line break, and no blank in front.
-bool is_parameter_name(std::string_view key) {
-  return is_acceptable(ValueKind::kFreeText, key) && !key.starts_with(' ') &&
-         !key.starts_with('\t') && !key.starts_with(';') && !key.starts_with('#') &&
-         !section_name(key);
 }
 
 void append_section_text(std::string& text, GHashTable* section) {
   const auto* name = static_cast<const char*>(g_hash_table_lookup(section, kSectionKey));
   if (!name) return;  // a table without a name cannot be written as a section
-  text.append("[").append(flattened(ValueKind::kSectionName, name)).append("]\n");
+  // A name read from a header ends at its first "]"; only such a name is
+  // written as it is.
+  const std::string_view own = name;
+  const bool reads_back = is_acceptable(ValueKind::kFreeText, own) && own.find(']') == own.npos;
+  text.append("[")
+      .append(reads_back ? std::string(own) : flattened(ValueKind::kSectionName, own))
+      .append("]\n");
   g_hash_table_foreach(
       section,
       [](gpointer key, gpointer value, gpointer out) {
@@ -139,7 +155,8 @@ RecordListPtr sections_from_headers(GSList* headers) {
   for (GSList* header = headers; header; header = header->next) {
     auto* first = static_cast<GSList*>(header->data);
     GSList* end = header->next ? static_cast<GSList*>(header->next->data) : nullptr;
-    RecordTablePtr section = new_section(*section_name(static_cast<const char*>(first->data)));
+    RecordTablePtr section =
+        new_section(one_line(*section_name(static_cast<const char*>(first->data))));
     for (GSList* cell = first->next; cell && cell != end;)
       cell = add_parameter(*section, cell, end);
     sections = g_slist_prepend(sections, section.release());

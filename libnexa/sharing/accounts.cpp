@@ -29,13 +29,13 @@ bool is_legal_uid(int uid) {
 
 // One above the highest user id in use in [kFirstUserId, kIdLimit), or the
 // first one; nothing when the name is in use.
-std::optional<int> next_free_uid(const std::vector<sys::User>& users, std::string_view name,
+std::optional<int> next_free_uid(const std::vector<IdRecord>& users, std::string_view name,
                                  bool scan) {
   int candidate = kFirstUserId;
-  for (const sys::User& user : users) {
+  for (const IdRecord& user : users) {
     if (user.name == name) return std::nullopt;
-    if (scan && user.uid >= static_cast<uid_t>(candidate) && user.uid < kIdLimit)
-      candidate = static_cast<int>(user.uid) + 1;
+    if (scan && user.id && *user.id >= static_cast<uint32_t>(candidate) && *user.id < kIdLimit)
+      candidate = static_cast<int>(*user.id) + 1;
   }
   return candidate;
 }
@@ -43,15 +43,16 @@ std::optional<int> next_free_uid(const std::vector<sys::User>& users, std::strin
 // The user's own group takes the uid as its id, so a uid some group has as
 // its id moves up.
 IdScan choose_gid(Account& account) {
-  const sys::Result<std::vector<sys::Group>> groups = sys::read_groups();
-  if (!groups) return IdScan::kUnreadable;
-  std::unordered_set<gid_t> used;
+  const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
+  if (!text) return IdScan::kUnreadable;
+  std::unordered_set<uint32_t> used;
   bool name_taken = false;
-  for (const sys::Group& group : *groups) {
-    used.insert(group.gid);
+  for (const IdRecord& group : id_records(*text, kGroupFields)) {
+    if (group.id) used.insert(*group.id);
     name_taken = name_taken || group.name == account.name;
   }
-  while (is_legal_uid(account.uid) && used.contains(static_cast<gid_t>(account.uid))) ++account.uid;
+  while (is_legal_uid(account.uid) && used.contains(static_cast<uint32_t>(account.uid)))
+    ++account.uid;
   if (name_taken) return IdScan::kGroupNameInUse;
   account.gid = account.uid;
   return IdScan::kChosen;
@@ -93,9 +94,10 @@ std::string passwd_line(const Account& account) {
 }
 
 IdScan choose_ids(Account& account) {
-  const sys::Result<std::vector<sys::User>> users = sys::read_users();
-  if (!users) return IdScan::kUnreadable;
-  const std::optional<int> uid = next_free_uid(*users, account.name, account.uid == 0);
+  const sys::Result<std::string> text = sys::read_file(sys::kPasswdFile);
+  if (!text) return IdScan::kUnreadable;
+  const std::optional<int> uid =
+      next_free_uid(id_records(*text, kPasswdFields), account.name, account.uid == 0);
   if (!uid) return IdScan::kNameInUse;
   if (account.uid == 0) account.uid = *uid;
   if (account.gid == 0) {
@@ -135,17 +137,18 @@ AddGroup add_group(std::string_view name, int gid, std::string_view members) {
     return AddGroup::kFailed;
   const sys::Result<AccountLock> lock = AccountLock::acquire();
   if (!lock) return AddGroup::kFailed;
-  const sys::Result<std::vector<sys::Group>> groups = sys::read_groups();
-  if (!groups) return AddGroup::kFailed;
+  const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
+  if (!text) return AddGroup::kFailed;
   AddGroup result = AddGroup::kAdded;
-  gid_t highest = static_cast<gid_t>(gid);
-  for (const sys::Group& group : *groups) {
+  uint32_t highest = static_cast<uint32_t>(gid);
+  for (const IdRecord& group : id_records(*text, kGroupFields)) {
     if (group.name == name) result = AddGroup::kNameInUse;
-    if (gid != 0 && group.gid == static_cast<gid_t>(gid)) result = AddGroup::kIdInUse;
-    if (group.gid < kIdLimit && group.gid > highest) highest = group.gid;
+    if (!group.id) continue;
+    if (gid != 0 && *group.id == static_cast<uint32_t>(gid)) result = AddGroup::kIdInUse;
+    if (*group.id<kIdLimit&& * group.id> highest) highest = *group.id;
   }
   if (result != AddGroup::kAdded) return result;
-  const gid_t id = gid != 0 ? static_cast<gid_t>(gid) : highest + 1;
+  const uint32_t id = gid != 0 ? static_cast<uint32_t>(gid) : highest + 1;
   std::string line(name);
   line.append(":x:").append(std::to_string(id)).append(":").append(members).append("\n");
   sys::Result<UniqueFd> file = open_for_append(sys::kGroupFile, kAccountFileMode);

@@ -4,9 +4,11 @@
 
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/sys.h"
 #include "odb.h"
@@ -29,6 +31,19 @@ struct Account {
 bool is_writable(const Account& account);
 // "name:password:uid:gid:gecos:home:shell\n".
 std::string passwd_line(const Account& account);
+
+// A line of an account file as the id rules see it: its first field, and
+// its id (the third field) when the line has all the file's fields and the
+// id is a number.
+struct IdRecord {
+  std::string_view name;
+  std::optional<uint32_t> id;
+};
+inline constexpr size_t kPasswdFields = 7;
+inline constexpr size_t kGroupFields = 4;
+// The records of an account file's text, in order; blank lines and
+// comments are none.
+std::vector<IdRecord> id_records(std::string_view text, size_t fields);
 
 // The outcome of choosing the ids of a new account; the values are the
 // codes callers know.

@@ -65,6 +65,9 @@ TEST_F(accounts, UserIdsFollowTheRules) {
       {"name in use with a given uid", "u:x:500:500::/:\n", "", 600, 0,
        "u: login name already in use\n"},
       {"a group of that name", "", "u:x:800:\n", 0, 0, "group name u already in use\n"},
+      {"comments and broken lines hold no id", "# a:x:900:1::/:\nb:x:9x:1::/:\n c:x:901:1\n", "", 0,
+       0, "500 500\n"},
+      {"a broken line still holds its name", " u:x\n", "", 0, 0, "u: login name already in use\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -100,6 +103,7 @@ TEST_F(accounts, GroupIdsFollowTheRules) {
       {"the later match wins: id", "g:x:5:\na:x:300:\n", 300, 2, ""},
       {"the later match wins: name", "a:x:300:\ng:x:5:\n", 300, 1, ""},
       {"last line without a line feed", "a:x:100:", 0, 0, "\ng:x:101:u1,u2\n"},
+      {"broken lines hold no id", "a:x:900\n# b:x:901:\nc:x:-2:\n", 0, 0, "g:x:1:u1,u2\n"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

@@ -20,8 +20,6 @@
 
 #include "nexalib.h"
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -71,6 +69,7 @@ void make_account_root(const fs::path& root) {
 
 int run_quietly(const std::vector<std::string>& argv) {
   std::vector<char*> args;
+  args.reserve(argv.size() + 1);
   for (const std::string& word : argv) args.push_back(const_cast<char*>(word.c_str()));
   args.push_back(nullptr);
   posix_spawn_file_actions_t actions;

@@ -27,7 +27,8 @@ const std::string& fuzz_root() {
 }
 
 void write(const std::string& path, std::string_view text) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(text.data(), text.size());
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
 void check(bool holds) {

@@ -9,13 +9,18 @@ namespace nexa::sys {
 
 namespace {
 
+// Compat entries ("+name", "-name") leave fields null.
+std::string text(const char* field) {
+  return field ? field : "";
+}
+
 User user_of(const passwd& entry) {
-  return {entry.pw_name,  entry.pw_passwd, entry.pw_uid,  entry.pw_gid,
-          entry.pw_gecos, entry.pw_dir,    entry.pw_shell};
+  return {text(entry.pw_name),  text(entry.pw_passwd), entry.pw_uid,        entry.pw_gid,
+          text(entry.pw_gecos), text(entry.pw_dir),    text(entry.pw_shell)};
 }
 
 Group group_of(const group& entry) {
-  Group g{entry.gr_name, entry.gr_passwd, entry.gr_gid, {}};
+  Group g{text(entry.gr_name), text(entry.gr_passwd), entry.gr_gid, {}};
   for (char** member = entry.gr_mem; member && *member; ++member) g.members.emplace_back(*member);
   return g;
 }

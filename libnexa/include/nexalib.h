@@ -18,6 +18,7 @@
 
 #include <glib.h>
 #include <mntent.h>
+#include <pwd.h>
 #include <stddef.h>
 #include <stdint.h>
 #include <sys/types.h>
@@ -476,6 +477,41 @@ NEXALIB_API int modftp_modify_ftp_conf(OdbHandle *h, int oid, OdbProps *share);
 NEXALIB_API int nexalib_ftp_hidenoaccess_lost_found(OdbHandle *h);
 
 /* ---- Users and groups ------------------------------------------------------ */
+
+/* Accounts live in "/etc/passwd" and "/etc/group"; additions and the
+ * passwd rewrite hold the system's account lock ("/etc/.pwd.lock", waited
+ * for up to 15 s); a failed write leaves the file as it was. Empty names,
+ * names holding ":" "," a line break or NUL, and other fields holding ":"
+ * a line break or NUL, are refused with nothing written. */
+
+/* Returns only when the effective user id is 0; otherwise prints "Only
+ * root may add a user or group to the system." and exits with status 1. */
+NEXALIB_API void if_i_am_not_root(void);
+/* Appends an account (uid or gid 0: the next free one from 500; home null:
+ * "nohome") and leaves the file-creation mask at 0. The result points into
+ * one static record inside the library, valid until the next call; null on
+ * failure (name in use, no id left, refused value, negative group id, or a
+ * failed write). */
+NEXALIB_API struct passwd *nexalib_adduser(const char *login, const char *password, int uid,
+                                           int gid, const char *gecos, const char *home,
+                                           const char *shell);
+/* Appends "name:x:gid:members" (gid 0: one above the highest below 65000).
+ * 0 added, 1 name in use, 2 id in use, -1 refused value, negative id or
+ * unreadable or unwritable file. */
+NEXALIB_API int nexalib_addgroup(const char *name, int gid, const char *members);
+/* The id of the group (null: "users"), or 0 when there is none. */
+NEXALIB_API int nexalib_get_gid_by_grpname(const char *name);
+/* Bit 0 of flags set: replaces the record's passwd line(s) with the record;
+ * clear: removes them. -1 when the file cannot be opened, is locked by
+ * another writer (message on standard error), the record is refused or the
+ * write fails; 0 otherwise. */
+NEXALIB_API int nexalib_update_passwd(const struct passwd *record, int flags);
+/* Adds the user to the "members" of the "Group" objects named in groups (a
+ * list of names); 0, or -1 for a user name that cannot be a member. */
+NEXALIB_API int nexalib_add_user_in_groups_db(OdbHandle *h, const char *user, GSList *groups);
+/* Removes the user from the "members" of every "Group" object; 0, or -1
+ * for a user name that cannot be a member. */
+NEXALIB_API int nexalib_delete_user_in_groups_db(OdbHandle *h, const char *user);
 
 /* ---- Disk quotas ----------------------------------------------------------- */
 

@@ -1,1 +1,165 @@
-// placeholder
+// Adding users and groups to the account files with the appliance's id
+// rules, and looking up group ids.
+#include "sharing/accounts.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstring>
+#include <unordered_set>
+
+#include "core/config_values.h"
+#include "sharing/account_lock.h"
+
+namespace nexa {
+
+namespace {
+
+// The name the account tools' messages have always carried.
+constexpr const char* kSource = "bb_adduser";
+constexpr mode_t kAccountFileMode = 0644;
+
+bool is_account_name(std::string_view name) {
+  return !name.empty() && is_acceptable(ValueKind::kAccountName, name);
+}
+
+bool is_legal_uid(int uid) {
+  return uid >= kFirstUserId && uid <= kIdLimit;
+}
+
+// One above the highest user id in use in [kFirstUserId, kIdLimit), or the
+// first one; nothing when the name is in use.
+std::optional<int> next_free_uid(const std::vector<IdRecord>& users, std::string_view name,
+                                 bool scan) {
+  int candidate = kFirstUserId;
+  for (const IdRecord& user : users) {
+    if (user.name == name) return std::nullopt;
+    if (scan && user.id && *user.id >= static_cast<uint32_t>(candidate) && *user.id < kIdLimit)
+      candidate = static_cast<int>(*user.id) + 1;
+  }
+  return candidate;
+}
+
+// The user's own group takes the uid as its id, so a uid some group has as
+// its id moves up.
+IdScan choose_gid(Account& account) {
+  const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
+  if (!text) return IdScan::kUnreadable;
+  std::unordered_set<uint32_t> used;
+  bool name_taken = false;
+  for (const IdRecord& group : id_records(*text, kGroupFields)) {
+    if (group.id) used.insert(*group.id);
+    name_taken = name_taken || group.name == account.name;
+  }
+  while (is_legal_uid(account.uid) && used.contains(static_cast<uint32_t>(account.uid)))
+    ++account.uid;
+  if (name_taken) return IdScan::kGroupNameInUse;
+  account.gid = account.uid;
+  return IdScan::kChosen;
+}
+
+void report(IdScan code, std::string_view name) {
+  switch (code) {
+    case IdScan::kChosen: break;
+    case IdScan::kNameInUse:
+      std::printf("%.*s: login name already in use\n", static_cast<int>(name.size()), name.data());
+      break;
+    case IdScan::kIllegalUid: std::printf("illegal uid or no uids left\n"); break;
+    case IdScan::kGroupNameInUse:
+      std::printf("group name %.*s already in use\n", static_cast<int>(name.size()), name.data());
+      break;
+    case IdScan::kUnreadable: std::printf("generic error.\n"); break;
+  }
+}
+
+}  // namespace
+
+bool is_writable(const Account& account) {
+  return is_account_name(account.name) &&
+         is_acceptable(ValueKind::kAccountField, account.password) &&
+         is_acceptable(ValueKind::kAccountField, account.gecos) &&
+         is_acceptable(ValueKind::kAccountField, account.home) &&
+         is_acceptable(ValueKind::kAccountField, account.shell);
+}
+
+std::string passwd_line(const Account& account) {
+  std::string line = account.name;
+  line.append(":").append(account.password);
+  line.append(":").append(std::to_string(account.uid));
+  line.append(":").append(std::to_string(account.gid));
+  line.append(":").append(account.gecos);
+  line.append(":").append(account.home);
+  line.append(":").append(account.shell);
+  return line + "\n";
+}
+
+IdScan choose_ids(Account& account) {
+  const sys::Result<std::string> text = sys::read_file(sys::kPasswdFile);
+  if (!text) return IdScan::kUnreadable;
+  const std::optional<int> uid =
+      next_free_uid(id_records(*text, kPasswdFields), account.name, account.uid == 0);
+  if (!uid) return IdScan::kNameInUse;
+  if (account.uid == 0) account.uid = *uid;
+  if (account.gid == 0) {
+    const IdScan gid = choose_gid(account);
+    if (gid != IdScan::kChosen) return gid;
+  }
+  return is_legal_uid(account.uid) ? IdScan::kChosen : IdScan::kIllegalUid;
+}
+
+bool add_user(Account& account) {
+  if (!is_writable(account) || account.gid < 0) return false;
+  // The scan and the append under one lock, so no other writer takes the
+  // same id in between.
+  const sys::Result<AccountLock> lock = AccountLock::acquire();
+  sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile, kAccountFileMode)
+                                    : sys::Result<UniqueFd>(sys::Status::failure(lock.error()));
+  if (!file) {
+    std::printf("%s (%d) Fail to open passwd file, err:%s\n", kSource, __LINE__,
+                std::strerror(file.error()));
+    return false;
+  }
+  const IdScan code = choose_ids(account);
+  report(code, account.name);
+  if (code != IdScan::kChosen) return false;
+  if (const sys::Status added = append_line(file->get(), passwd_line(account)); !added) {
+    std::printf("%s (%d) Fail to add to /etc/passwd, err:%s\n", kSource, __LINE__,
+                std::strerror(added.error()));
+    return false;
+  }
+  file->reset();
+  ::umask(0);
+  return true;
+}
+
+AddGroup add_group(std::string_view name, int gid, std::string_view members) {
+  if (!is_account_name(name) || !is_acceptable(ValueKind::kAccountField, members) || gid < 0)
+    return AddGroup::kFailed;
+  const sys::Result<AccountLock> lock = AccountLock::acquire();
+  if (!lock) return AddGroup::kFailed;
+  const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
+  if (!text) return AddGroup::kFailed;
+  AddGroup result = AddGroup::kAdded;
+  uint32_t highest = static_cast<uint32_t>(gid);
+  for (const IdRecord& group : id_records(*text, kGroupFields)) {
+    if (group.name == name) result = AddGroup::kNameInUse;
+    if (!group.id) continue;
+    if (gid != 0 && *group.id == static_cast<uint32_t>(gid)) result = AddGroup::kIdInUse;
+    if (*group.id<kIdLimit&& * group.id> highest) highest = *group.id;
+  }
+  if (result != AddGroup::kAdded) return result;
+  const uint32_t id = gid != 0 ? static_cast<uint32_t>(gid) : highest + 1;
+  std::string line(name);
+  line.append(":x:").append(std::to_string(id)).append(":").append(members).append("\n");
+  sys::Result<UniqueFd> file = open_for_append(sys::kGroupFile, kAccountFileMode);
+  if (!file || !append_line(file->get(), line)) return AddGroup::kFailed;
+  return AddGroup::kAdded;
+}
+
+std::optional<gid_t> group_id(std::string_view name) {
+  if (const std::optional<sys::Group> group = sys::find_group(name)) return group->gid;
+  std::printf("group %.*s does not exist\n", static_cast<int>(name.size()), name.data());
+  return std::nullopt;
+}
+
+}  // namespace nexa

@@ -1,0 +1,78 @@
+// Replacing or removing a user's passwd line under the file locks.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "core/config_values.h"
+#include "sharing/account_lock.h"
+#include "sharing/accounts.h"
+
+namespace nexa {
+
+namespace {
+
+sys::Result<std::string> read_all(int fd) {
+  std::string text;
+  char buf[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return sys::Status::from_errno();
+    if (n == 0) return text;
+    text.append(buf, static_cast<size_t>(n));
+  }
+}
+
+bool is_record_of(std::string_view line, std::string_view name) {
+  return line.size() > name.size() && line.starts_with(name) && line[name.size()] == ':';
+}
+
+sys::Status report_lock_failure(const char* path, sys::Status failure) {
+  std::fprintf(stderr, "%s: %s\n", path, std::strerror(failure.error()));
+  return failure;
+}
+
+}  // namespace
+
+std::string rewrite_lines(std::string_view text, std::string_view name,
+                          std::string_view replacement) {
+  std::string result;
+  result.reserve(text.size() + replacement.size());
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const size_t length = end == std::string_view::npos ? text.size() : end + 1;
+    const std::string_view line = text.substr(0, length);
+    result += is_record_of(line, name) ? replacement : line;
+    text.remove_prefix(length);
+  }
+  return result;
+}
+
+sys::Status update_passwd(const Account& account, bool keep) {
+  const bool acceptable =
+      keep ? is_writable(account)
+           : !account.name.empty() && is_acceptable(ValueKind::kAccountName, account.name);
+  if (!acceptable) return sys::Status::failure(EINVAL);
+  // The system's lock first, so that the file cannot be replaced between
+  // opening it and locking it; a writer that holds the file's own lock
+  // makes this fail at once, as it always has.
+  const sys::Result<AccountLock> lock = AccountLock::acquire();
+  if (!lock) return report_lock_failure(kAccountLockFile, sys::Status::failure(lock.error()));
+  const std::string path = sys::map_path(sys::kPasswdFile);
+  const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+  struct stat st {};
+  if (!fd || ::fstat(fd.get(), &st) != 0) return sys::Status::from_errno();
+  if (const sys::Status locked = try_lock_whole_file(fd.get()); !locked)
+    return report_lock_failure(sys::kPasswdFile, locked);
+  const sys::Result<std::string> text = read_all(fd.get());
+  if (!text) return sys::Status::failure(text.error());
+  const std::string updated =
+      rewrite_lines(*text, account.name, keep ? passwd_line(account) : std::string());
+  if (updated == *text) return sys::Status::success();
+  return sys::replace_file(sys::kPasswdFile, updated, st.st_mode & 07777);
+}
+
+}  // namespace nexa

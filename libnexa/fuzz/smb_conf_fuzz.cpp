@@ -1,5 +1,6 @@
-// Fuzz target: any smb.conf through the model, written back and read again;
-// the second reading must give the same sections as the first.
+// Fuzz target: any smb.conf through the model, from its line list and from
+// its text (which must agree), written back and read again; the second
+// reading must give the same sections as the first.
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -40,8 +41,11 @@ nexa::RecordListPtr parse(const void* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const nexa::RecordListPtr first = parse(data, size);
+  const nexa::RecordListPtr direct =
+      nexa::sections_of_text(std::string_view(reinterpret_cast<const char*>(data), size));
+  if (contents(first.get()) != contents(direct.get())) __builtin_trap();
   const std::string text = nexa::smb_conf_text(first.get());
-  const nexa::RecordListPtr second = parse(text.data(), text.size());
+  const nexa::RecordListPtr second = nexa::sections_of_text(text);
   if (contents(first.get()) != contents(second.get())) __builtin_trap();
   return 0;
 }

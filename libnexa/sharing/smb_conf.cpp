@@ -4,9 +4,12 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <span>
+#include <vector>
 
 #include "core/config_values.h"
 #include "core/string_lists.h"
@@ -15,6 +18,11 @@
 namespace nexa {
 
 namespace {
+
+// A malloc'ed copy, up to a NUL as any C string.
+char* copy_of(std::string_view text) {
+  return text.empty() ? strdup("") : strndup(text.data(), text.size());
+}
 
 // The line's text without its end ("\n" or "\r\n").
 std::string_view without_line_feed(std::string_view line) {
@@ -25,8 +33,19 @@ std::string_view without_line_feed(std::string_view line) {
 
 // A carriage return inside a line is a line break to some readers: the
 // model holds a blank instead, so what it writes reads back the same.
-std::string one_line(std::string_view text) {
-  return flattened(ValueKind::kFreeText, text);
+// Most texts are fine as they are and are appended without a copy.
+void append_one_line(std::string& out, std::string_view text) {
+  if (is_acceptable(ValueKind::kFreeText, text))
+    out += text;
+  else
+    out += flattened(ValueKind::kFreeText, text);
+}
+
+// The text itself, or its flattened copy kept in storage.
+std::string_view one_line(std::string_view text, std::string& storage) {
+  if (is_acceptable(ValueKind::kFreeText, text)) return text;
+  storage = flattened(ValueKind::kFreeText, text);
+  return storage;
 }
 
 std::string_view without_leading_blanks(std::string_view text) {
@@ -54,34 +73,59 @@ std::string_view without_continuation(std::string_view value) {
   return value;
 }
 
-// A name the reader gives back as the same parameter: nothing that opens
-// a header or a comment, no line break, no blank in front.
+// Whether a parameter line starting with this name reads back as one: not
+// as a header or a comment, and without blanks in front.
+bool opens_parameter(std::string_view key) {
+  return key.empty() || std::string_view(" \t;#[").find(key[0]) == std::string_view::npos;
+}
+
+// A name the reader gives back as the same parameter: also on one line.
 bool is_parameter_name(std::string_view key) {
-  return is_acceptable(ValueKind::kFreeText, key) && key.find_first_of(" \t;#[") != 0;
+  return is_acceptable(ValueKind::kFreeText, key) && opens_parameter(key);
 }
 
 // Adds one parameter line of a section body, with the continuation lines
-// after it; returns the cell after what it used. A line without "=" sets
-// nothing (Samba ignores it too) and is left out.
-GSList* add_parameter(GHashTable& section, GSList* cell, GSList* end) {
-  const std::string_view line = static_cast<const char*>(cell->data);
-  cell = cell->next;
+// after it; returns how many lines it used. A line without "=" sets nothing
+// (Samba ignores it too) and is left out.
+size_t add_parameter(GHashTable& section, std::span<const std::string_view> body) {
+  const std::string_view line = body[0];
+  size_t used = 1;
   const size_t equals = line.find('=');
-  if (line.size() < 2 || equals == std::string_view::npos) return cell;
-  std::string value = one_line(without_line_feed(line.substr(equals + 1)));
-  while (continues(value) && cell != end) {
-    value = without_trailing_blanks(value);
-    value.pop_back();
-    value += one_line(without_line_feed(static_cast<const char*>(cell->data)));
-    cell = cell->next;
+  if (line.size() < 2 || equals == std::string_view::npos) return used;
+  std::string value_storage, name_storage;
+  std::string_view value = one_line(without_line_feed(line.substr(equals + 1)), value_storage);
+  if (continues(value) && used < body.size()) {
+    value_storage = std::string(value);  // value may point into it
+    while (continues(value_storage) && used < body.size()) {
+      value_storage = without_trailing_blanks(value_storage);
+      value_storage.pop_back();
+      append_one_line(value_storage, without_line_feed(body[used++]));
+    }
+    value = value_storage;
   }
-  const std::string name = one_line(line.substr(0, equals));
-  const std::string_view key = without_trailing_blanks(without_leading_blanks(name));
+  const std::string_view key = without_trailing_blanks(
+      without_leading_blanks(one_line(line.substr(0, equals), name_storage)));
   // The table keeps the section's own name under "section"; Samba takes
   // a line opening with "[" for a (here broken) header.
-  if (key != kSectionKey && is_parameter_name(key))
+  if (key != kSectionKey && opens_parameter(key))
     put_parameter(section, key, without_continuation(without_leading_blanks(value)));
-  return cell;
+  return used;
+}
+
+// A section from its header line and the lines of its body.
+RecordTablePtr parse_section(std::string_view header, std::span<const std::string_view> body) {
+  std::string storage;
+  RecordTablePtr section = new_section(one_line(*section_name(header), storage));
+  for (size_t i = 0; i < body.size();) i += add_parameter(*section, body.subspan(i));
+  return section;
+}
+
+// The line as the model keeps it (cut at a NUL by the caller, as any C
+// string), leading blanks removed; nothing for a comment or an empty line.
+std::optional<std::string_view> kept_line(std::string_view line) {
+  line = without_leading_blanks(line);
+  if (line.empty() || line[0] == ';' || line[0] == '#') return std::nullopt;
+  return line;
 }
 
 void append_section_text(std::string& text, GHashTable* section) {
@@ -101,12 +145,12 @@ void append_section_text(std::string& text, GHashTable* section) {
         // The last guard: no entry of a table reaches the file as a header,
         // a comment or two lines.
         if (k == kSectionKey || !is_parameter_name(k)) return;
-        static_cast<std::string*>(out)
-            ->append(k)
-            .append("=")
-            .append(without_continuation(
-                flattened(ValueKind::kFreeText, static_cast<const char*>(value))))
-            .append("\n");
+        auto& text = *static_cast<std::string*>(out);
+        text.append(k).append("=");
+        const size_t start = text.size();
+        append_one_line(text, static_cast<const char*>(value));
+        text.resize(start + without_continuation(std::string_view(text).substr(start)).size());
+        text += '\n';
       },
       &text);
 }
@@ -114,18 +158,16 @@ void append_section_text(std::string& text, GHashTable* section) {
 }  // namespace
 
 StringListPtr read_smb_lines(FILE* file) {
-  std::vector<std::string> kept;
+  GSList* kept = nullptr;
   char* buffer = nullptr;
   size_t room = 0;
-  ssize_t length;
-  while ((length = ::getline(&buffer, &room, file)) >= 0) {
-    const std::string_view line =
-        without_leading_blanks(std::string_view(buffer, static_cast<size_t>(length)));
-    if (line.empty() || line[0] == ';' || line[0] == '#' || line[0] == '\0') continue;
-    kept.emplace_back(line);
+  while (::getline(&buffer, &room, file) >= 0) {
+    // The line as a C string: up to a NUL.
+    if (const auto line = kept_line(buffer))
+      kept = g_slist_prepend(kept, copy_of(*line));
   }
   std::free(buffer);
-  return to_string_list(kept);
+  return StringListPtr(g_slist_reverse(kept));
 }
 
 sys::Result<StringListPtr> load_smb_lines(std::string_view path) {
@@ -155,11 +197,11 @@ RecordListPtr sections_from_headers(GSList* headers) {
   for (GSList* header = headers; header; header = header->next) {
     auto* first = static_cast<GSList*>(header->data);
     GSList* end = header->next ? static_cast<GSList*>(header->next->data) : nullptr;
-    RecordTablePtr section =
-        new_section(one_line(*section_name(static_cast<const char*>(first->data))));
-    for (GSList* cell = first->next; cell && cell != end;)
-      cell = add_parameter(*section, cell, end);
-    sections = g_slist_prepend(sections, section.release());
+    std::vector<std::string_view> body;
+    for (GSList* cell = first->next; cell && cell != end; cell = cell->next)
+      body.emplace_back(static_cast<const char*>(cell->data));
+    sections = g_slist_prepend(
+        sections, parse_section(static_cast<const char*>(first->data), body).release());
   }
   return RecordListPtr(g_slist_reverse(sections));
 }
@@ -171,9 +213,38 @@ RecordListPtr sections_of(GSList* lines) {
   return sections;
 }
 
+// The same sections as from the line list, read straight from the text.
+RecordListPtr sections_of_text(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::vector<bool> headers;
+  // Lines end at a NUL as C strings do; most files hold none.
+  const bool has_nul = text.find('\0') != std::string_view::npos;
+  for (size_t start = 0; start < text.size();) {
+    const size_t end = std::min(text.find('\n', start), text.size() - 1);
+    std::string_view line = text.substr(start, end - start + 1);
+    if (has_nul) line = line.substr(0, line.find('\0'));
+    if (const auto kept = kept_line(line)) {
+      lines.push_back(*kept);
+      headers.push_back(section_name(*kept).has_value());
+    }
+    start = end + 1;
+  }
+  GSList* sections = nullptr;
+  size_t header = 0;
+  while (header < lines.size() && !headers[header]) ++header;
+  while (header < lines.size()) {
+    size_t next = header + 1;
+    while (next < lines.size() && !headers[next]) ++next;
+    const std::span<const std::string_view> body(lines.data() + header + 1, next - header - 1);
+    sections = g_slist_prepend(sections, parse_section(lines[header], body).release());
+    header = next;
+  }
+  return RecordListPtr(g_slist_reverse(sections));
+}
+
 RecordListPtr load_smb_conf(std::string_view path) {
-  const sys::Result<StringListPtr> lines = load_smb_lines(path);
-  return lines ? sections_of(lines->get()) : nullptr;
+  const sys::Result<std::string> text = sys::read_file(path);
+  return text ? sections_of_text(*text) : nullptr;
 }
 
 GHashTable* find_section(GSList* sections, std::string_view name) {
@@ -201,14 +272,14 @@ RecordTablePtr new_section(std::string_view name) {
 }
 
 void put_parameter(GHashTable& section, std::string_view key, std::string_view value) {
-  const std::string k(key);
+  char* own_key = copy_of(key);
   gpointer old_key = nullptr;
   gpointer old_value = nullptr;
-  if (g_hash_table_steal_extended(&section, k.c_str(), &old_key, &old_value)) {
+  if (g_hash_table_steal_extended(&section, own_key, &old_key, &old_value)) {
     std::free(old_key);
     std::free(old_value);
   }
-  g_hash_table_insert(&section, strdup(k.c_str()), strdup(std::string(value).c_str()));
+  g_hash_table_insert(&section, own_key, copy_of(value));
 }
 
 Change set_parameter(GHashTable& section, std::string_view key, std::string_view value) {

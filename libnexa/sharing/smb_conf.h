@@ -31,8 +31,9 @@ std::optional<std::string_view> section_name(std::string_view line);
 GSList* header_cells(GSList* lines);
 // One table per header; the body of a header runs to the next one.
 RecordListPtr sections_from_headers(GSList* headers);
-// The sections of a line list.
+// The sections of a line list, and of a file's text (the same).
 RecordListPtr sections_of(GSList* lines);
+RecordListPtr sections_of_text(std::string_view text);
 // The file as a section list; nothing when it cannot be read.
 RecordListPtr load_smb_conf(std::string_view path);
 

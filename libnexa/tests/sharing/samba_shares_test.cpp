@@ -277,6 +277,7 @@ TEST_F(SambaSharesTest, NoShareNameAddsASectionOrAParameter) {
     const long lines = 9 + (hostile.value.empty() ? 0 : 1);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), lines) << text;
     EXPECT_TRUE(text.starts_with("[" + stored + "]\n")) << text;
+    expect_samba_accepts("/etc/smb.conf");
   }
 }
 

@@ -163,8 +163,7 @@ StringListPtr read_smb_lines(FILE* file) {
   size_t room = 0;
   while (::getline(&buffer, &room, file) >= 0) {
     // The line as a C string: up to a NUL.
-    if (const auto line = kept_line(buffer))
-      kept = g_slist_prepend(kept, copy_of(*line));
+    if (const auto line = kept_line(buffer)) kept = g_slist_prepend(kept, copy_of(*line));
   }
   std::free(buffer);
   return StringListPtr(g_slist_reverse(kept));

@@ -244,6 +244,10 @@ Result<std::string> read_file(std::string_view path) {
   Result<FilePtr> file = open_file(path, "rb");
   if (!file) return Status::failure(file.error());
   std::string content;
+  // Room for what the file holds now, so reading it copies it once.
+  struct stat st {};
+  if (::fstat(::fileno(file->get()), &st) == 0 && st.st_size > 0)
+    content.reserve(static_cast<size_t>(st.st_size));
   char buf[8192];
   size_t n;
   while ((n = std::fread(buf, 1, sizeof buf, file->get())) > 0) content.append(buf, n);

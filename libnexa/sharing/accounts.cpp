@@ -6,7 +6,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <unordered_set>
 
 #include "core/config_values.h"
 #include "sharing/account_lock.h"
@@ -45,14 +44,15 @@ std::optional<int> next_free_uid(const std::vector<IdRecord>& users, std::string
 IdScan choose_gid(Account& account) {
   const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
   if (!text) return IdScan::kUnreadable;
-  std::unordered_set<uint32_t> used;
+  // Only ids the uid can move through matter: a flag for each up to the
+  // limit.
+  std::vector<bool> used(kIdLimit + 1);
   bool name_taken = false;
   for (const IdRecord& group : id_records(*text, kGroupFields)) {
-    if (group.id) used.insert(*group.id);
+    if (group.id && *group.id <= kIdLimit) used[*group.id] = true;
     name_taken = name_taken || group.name == account.name;
   }
-  while (is_legal_uid(account.uid) && used.contains(static_cast<uint32_t>(account.uid)))
-    ++account.uid;
+  while (is_legal_uid(account.uid) && used[static_cast<size_t>(account.uid)]) ++account.uid;
   if (name_taken) return IdScan::kGroupNameInUse;
   account.gid = account.uid;
   return IdScan::kChosen;

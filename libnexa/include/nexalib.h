@@ -481,8 +481,8 @@ NEXALIB_API int nexalib_ftp_hidenoaccess_lost_found(OdbHandle *h);
 /* Accounts live in "/etc/passwd" and "/etc/group"; additions and the
  * passwd rewrite hold the system's account lock ("/etc/.pwd.lock", waited
  * for up to 15 s); a failed write leaves the file as it was. Empty names,
- * names holding ":" "," a line break or NUL, and other fields holding ":"
- * a line break or NUL, are refused with nothing written. */
+ * names holding ":" "," a blank, a line break or NUL, and other fields
+ * holding ":" a line break or NUL, are refused with nothing written. */
 
 /* Returns only when the effective user id is 0; otherwise prints "Only
  * root may add a user or group to the system." and exits with status 1. */

@@ -725,6 +725,20 @@ NEXALIB_API int setDisplay(const char *first, const char *second);
  * none) into buf; -1 with buf untouched when there is no "System" object. */
 NEXALIB_API int get_hostdomainname(OdbHandle *h, char *buf);
 
+/* ---- Interface names and default network objects ------------------------ */
+
+/* ---- DHCP server and DNS ------------------------------------------------- */
+
+/* ---- Routing table and default gateway ----------------------------------- */
+
+/* ---- Port redirection, remote access and web server port ----------------- */
+
+/* ---- Dynamic DNS --------------------------------------------------------- */
+
+/* ---- Wireless configuration ---------------------------------------------- */
+
+/* ---- UWB link status ----------------------------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

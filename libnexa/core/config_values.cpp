@@ -20,6 +20,7 @@ std::string_view forbidden(ValueKind kind) {
     case ValueKind::kAccountField: return "\r\n\0:"sv;
     case ValueKind::kListItem: return "\r\n\0,"sv;
     case ValueKind::kOdbArrayItem: return "\r\n\0&"sv;
+    case ValueKind::kDhcpWord: return "\r\n\0 \t;{}#\""sv;
     case ValueKind::kPathComponent: return "\r\n\0/"sv;
   }
   return "\r\n\0"sv;
@@ -49,7 +50,9 @@ bool is_acceptable(ValueKind kind, std::string_view value) {
 
 std::string flattened(ValueKind kind, std::string_view value) {
   const std::string_view bad = forbidden(kind);
-  const char blank = kind == ValueKind::kAccountName ? '_' : ' ';
+  // Kinds that refuse blanks get an underscore.
+  const bool blanks_refused = kind == ValueKind::kAccountName || kind == ValueKind::kDhcpWord;
+  const char blank = blanks_refused ? '_' : ' ';
   std::string clean;
   clean.reserve(value.size());
   for (const char c : value) {

@@ -17,13 +17,17 @@ enum class ValueKind {
   kAccountField,   // another field of those files: nor ":"
   kListItem,       // an element of a comma list: nor ","
   kOdbArrayItem,   // an element of an odb array: nor "&"
+  kDhcpWord,       // an unquoted value of a dhcpd.conf statement: nor a
+                   // blank, ";", "{", "}", "#" or a double quote (each would
+                   // end the statement, open a block, a comment or a string)
   kPathComponent,  // one name of a path: nor "/"; not empty, "." or ".."
 };
 
 // Whether the value can be written as it is.
 bool is_acceptable(ValueKind kind, std::string_view value);
 // The value with each character its kind forbids turned into a blank (an
-// underscore in account names; NUL dropped). A path component that stays unacceptable gives "".
+// underscore in account names and dhcpd.conf words; NUL dropped). A path component that stays
+// unacceptable gives "".
 std::string flattened(ValueKind kind, std::string_view value);
 
 }  // namespace nexa

@@ -727,7 +727,83 @@ NEXALIB_API int get_hostdomainname(OdbHandle *h, char *buf);
 
 /* ---- Interface names and default network objects ------------------------ */
 
+/* The getters return a property of the "System" object's "Network"
+ * namespace; the text belongs to the client library's props (never freed
+ * by the caller); NULL when there is no such object or property. */
+NEXALIB_API const char *nexalib_get_landevname(OdbHandle *h);
+NEXALIB_API const char *nexalib_get_wandevname(OdbHandle *h);
+NEXALIB_API const char *nexalib_get_hw_wlandevname(OdbHandle *h);
+NEXALIB_API const char *nexalib_get_hw_landevname(OdbHandle *h);
+NEXALIB_API const char *nexalib_get_hw_wandevname(OdbHandle *h);
+/* Store the role's device name and mirror it into "/tmp/landevname" or
+ * "/tmp/wandevname" (mode 0755); a name holding a line break changes
+ * nothing. Always 0. */
+NEXALIB_API int nexalib_set_landevname(OdbHandle *h, const char *dev_name);
+NEXALIB_API int nexalib_set_wandevname(OdbHandle *h, const char *dev_name);
+/* Fill the caller's props with the defaults of a new LAN or WAN "Network"
+ * object for the device. */
+NEXALIB_API void construct_network_prepare_default_lan_ipaddress(OdbHandle *h, OdbProps *props,
+                                                                 const char *dev_name);
+NEXALIB_API void construct_network_prepare_default_wan_ipaddress(OdbHandle *h, OdbProps *props,
+                                                                 const char *dev_name);
+/* Creates the device's "Network" object from the LAN defaults, or resets
+ * the existing one to them. */
+NEXALIB_API void construct_network_set_default_lan_ip_address(OdbHandle *h, const char *dev_name);
+/* Clears the "System" object's gateway, and its name servers with the
+ * domain, where they are set. */
+NEXALIB_API void construct_network_set_default_system(OdbHandle *h);
+/* Creates a "Network" object from the LAN defaults: 0 when the device's
+ * object is then found, 1 otherwise. */
+NEXALIB_API int construct_network_create_network_lan_object(OdbHandle *h, const char *dev_name);
+/* Creates one from the WAN defaults unless the device has one. Always 0. */
+NEXALIB_API int construct_network_create_network_wan_object(OdbHandle *h, const char *dev_name);
+/* Runs the DHCP client once for the device; the shell's status (-1 for a
+ * null name). The handle is not used. */
+NEXALIB_API int construct_network_get_IP_from_DHCP_server(OdbHandle *h, const char *dev_name);
+/* Stores the flag as the "System" object's "dhclientfail". Always 0. */
+NEXALIB_API int construct_network_set_dhclientfail_flag(OdbHandle *h, int flag);
+/* Flips the device's "refresh" between "0" and "1". Always 0. */
+NEXALIB_API int construct_network_refresh_network_object(OdbHandle *h, const char *dev_name);
+#define BOOTPROTO_UNKNOWN (-1)
+#define BOOTPROTO_DHCP 1
+#define BOOTPROTO_NONE 2
+#define BOOTPROTO_PPPOE 3
+/* The device's boot protocol as one of the BOOTPROTO_ codes. */
+NEXALIB_API int construct_network_get_bootproto(OdbHandle *h, const char *dev_name);
+/* Room of the buffer nexalib_get_etc_resolve_dns_string writes into,
+ * terminator included. */
+#define NEXALIB_RESOLV_DNS_SIZE 256
+/* Writes the "&"-list of the name servers of "/etc/resolv.conf" into the
+ * caller's buf (NEXALIB_RESOLV_DNS_SIZE bytes), whole entries only; "" when
+ * there are none or the file cannot be read. */
+NEXALIB_API void nexalib_get_etc_resolve_dns_string(char *buf);
+
 /* ---- DHCP server and DNS ------------------------------------------------- */
+
+/* The DHCP server's configuration text; a new GString the caller frees
+ * with g_string_free(s, TRUE); NULL for a null handle. Values that would
+ * break the file leave their statement out, with a message. */
+NEXALIB_API GString *nexalib_prepare_dhcpd_conf(OdbHandle *h);
+/* The same after moving the address pool into the LAN's network; the moved
+ * bounds are stored. The caller frees the new GString as above. */
+NEXALIB_API GString *nexalib_ipchange_dhcpd_conf(OdbHandle *h);
+/* Appends the "host" blocks of the static hosts to text. */
+NEXALIB_API void nexalib_prepare_dhcpd_static(OdbHandle *h, GString *text);
+/* Room of the comma list nexalib_prepare_dns writes, terminator included. */
+#define NEXALIB_DNS_SERVERS_SIZE 80
+/* Writes the comma list of an "&"-list ("a,b" for "&a&b&"), whole entries
+ * only, into the caller's out (NEXALIB_DNS_SERVERS_SIZE bytes); out is left
+ * untouched for an empty list. list is not changed. Returns out, the
+ * caller's buffer. */
+NEXALIB_API char *nexalib_prepare_dns(char *list, char *out);
+/* Room of each address buffer below, terminator included. */
+#define NEXALIB_ADDRESS_SIZE 20
+/* Writes the broadcast and subnet addresses of a dotted-quad address and
+ * mask into the caller's buffers (NEXALIB_ADDRESS_SIZE bytes each); the
+ * length of the broadcast text, or -1 with both empty when either text is
+ * not a dotted quad. */
+NEXALIB_API int nexalib_get_broadcast_and_subnet_ip(const char *address, const char *mask,
+                                                    char *broadcast, char *subnet);
 
 /* ---- Routing table and default gateway ----------------------------------- */
 

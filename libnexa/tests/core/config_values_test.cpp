@@ -31,6 +31,8 @@ TEST(ConfigValues, EachKindRefusesItsSeparatorsAndLineBreaks) {
       {K::kListItem, false, "bob,root", "bob root"},
       {K::kOdbArrayItem, true, "a,b:c", "a,b:c"},
       {K::kOdbArrayItem, false, "a&b", "a b"},
+      {K::kDhcpWord, true, "192.168.1.1,10.0.0.1", "192.168.1.1,10.0.0.1"},
+      {K::kDhcpWord, false, "1.2.3.4; } #\"x{", "1.2.3.4______x_"},
       {K::kPathComponent, true, "My Share", "My Share"},
       {K::kPathComponent, false, "../etc", ".. etc"},
       {K::kPathComponent, false, "..", ""},

@@ -43,10 +43,10 @@ class DhcpServerTest : public LibraryTest {
 struct Composition {
   const char* golden;
   Props param;
-  bool wan;
   Props system;
-  bool ipchange;
   std::vector<Props> hosts;
+  bool wan;
+  bool ipchange;
 };
 
 const Composition kCompositions[] = {
@@ -56,29 +56,29 @@ const Composition kCompositions[] = {
       {"ipaddrhi", "192.168.5.200"},
       {"domain", "home \"lan\"\\"},
       {"dns", "&10.0.0.1&10.0.0.2&"}},
-     true,
      {},
-     false,
-     {}},
+     {},
+     true,
+     false},
     {"system_fallbacks",
      {{"lease", "600"}, {"ipaddrlo", "192.168.5.10"}},
-     false,
      {{"domain", "example.org"}, {"dns", "&1.1.1.1&"}, {"gateway", "192.168.5.254"}},
+     {},
      false,
-     {}},
+     false},
     {"static_hosts",
      {{"lease", "3600"}, {"gateway", "192.168.5.2"}, {"netmask", "255.255.0.0"}},
-     false,
      {},
-     false,
      {{{"name", "192.168.5.7"}, {"mac", "00:11:22:33:44:55"}},
-      {{"name", "192.168.5.8"}, {"mac", "00:11:22:33:44:66"}}}},
+      {{"name", "192.168.5.8"}, {"mac", "00:11:22:33:44:66"}}},
+     false,
+     false},
     {"moved_pool",
      {{"lease", "86400"}, {"ipaddrlo", "192.168.1.100"}, {"ipaddrhi", "192.168.1.200"}},
-     true,
+     {},
      {},
      true,
-     {}},
+     true},
 };
 
 class DhcpComposition : public DhcpServerTest, public ::testing::WithParamInterface<Composition> {};

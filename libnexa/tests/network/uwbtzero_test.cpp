@@ -57,16 +57,17 @@ TEST_F(UwbTest, IdentifiersFromTheHardwareAddressOrPlaceholders) {
                       return answer ? -1 : 0;
                     }});
   const struct {
-    int error;
     const char* ifname;
-    int result;
     const char *display, *tool, *serial;
+    int error;
+    int result;
   } rows[] = {
-      {0, "uwb0", 0, "00:11:22:33:44:55", "33221100_00005544", "4455"},
-      {ENODEV, "uwb0", 0, "00:01:02:03:04:05", "000000000000", "0000"},
-      {EMFILE, "uwb0", -1, "-", "-", "-"},
-      {0, "an-interface-name-too-long", 0, "00:01:02:03:04:05", "000000000000", "0000"},
+      {"uwb0", "00:11:22:33:44:55", "33221100_00005544", "4455", 0, 0},
+      {"uwb0", "00:01:02:03:04:05", "000000000000", "0000", ENODEV, 0},
+      {"uwb0", "-", "-", "-", EMFILE, -1},
+      {"an-interface-name-too-long", "00:01:02:03:04:05", "000000000000", "0000", 0, 0},
   };
+
   for (const auto& row : rows) {
     SCOPED_TRACE(row.error);
     answer = row.error;

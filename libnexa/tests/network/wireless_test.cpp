@@ -53,9 +53,9 @@ class WirelessTest : public LibraryTest {
                          {"radius_key", "shared"},
                          {"rekeyMethod", "TIME"},
                          {"rekeyInterval", "3600"}};
-    for (const auto& [key, value] : extra) {
-      std::erase_if(props, [&](const auto& p) { return p.first == key; });
-      props.emplace_back(key, value);
+    for (const auto& setting : extra) {
+      std::erase_if(props, [&](const auto& p) { return p.first == setting.first; });
+      props.push_back(setting);
     }
     return odb.add("WirelessConf", props);
   }

@@ -813,7 +813,58 @@ NEXALIB_API int nexalib_get_broadcast_and_subnet_ip(const char *address, const c
 
 /* ---- Wireless configuration ---------------------------------------------- */
 
+/* Apply the wireless configuration object oid to the RT61, the RT2860 or
+ * the firmware image's radio driver; nothing when "Wireless" is disabled.
+ * The two fixed variants return 0. */
+NEXALIB_API int nexalib_set_wireless_conf(OdbHandle *h, int oid);
+NEXALIB_API int nexalib_set_wireless_2860_conf(OdbHandle *h, int oid);
+NEXALIB_API void nexalib_set_wireless_Ralink_conf(OdbHandle *h, int oid);
+/* Sets driver parameter param of "ra0" to the property's value (empty when
+ * unset); the shell's status. */
+NEXALIB_API int nexalib_setCmd(OdbProps *props, const char *name, const char *param);
+/* Replaces the "param=" line of the parameter file at path with the
+ * property's value; *flag is 2 after a rewrite, else 1. -1 when the file
+ * cannot be read or written or the value holds a line break, else 0. */
+NEXALIB_API int modify_wireless_conf(OdbProps *props, const char *name, const char *param,
+                                     int *flag, const char *path);
+/* A debug hook that does nothing; returns text itself (the caller's). */
+NEXALIB_API const char *wireless_dbg(const char *text);
+
 /* ---- UWB link status ----------------------------------------------------- */
+
+/* Texts are cut to size - 1 characters. The interface's radio address as
+ * "00:11:22:33:44:55", "33221100_00005544" and "4455" (placeholders for an
+ * interface without one); -1 when no socket could be opened. */
+NEXALIB_API int uwbtzero_get_mac(const char *ifname, char *eui, char *eui_bin, char *serial,
+                                 int size);
+/* The neighbours a scan finds, as 7-byte records (six address bytes and a
+ * zero); the caller owns them: g_slist_free_full(list, free). */
+NEXALIB_API GSList *get_neighbors_eui_list(int index);
+/* The three text forms of a 6-byte address; 0. */
+NEXALIB_API int uwbtzero_get_eui_str(const unsigned char *eui, char *buf, int size);
+NEXALIB_API int uwbtzero_get_eui_bin(const unsigned char *eui, char *buf, int size);
+NEXALIB_API int uwbtzero_get_serialnum(const unsigned char *eui, char *buf, int size);
+/* A link figure of the neighbour at tool-form address eui_bin; -1 when the
+ * tool's output could not be had, else 0 (buf unchanged without a reading). */
+NEXALIB_API int uwbtzero_get_tx_rate(const char *eui_bin, char *buf, int size, int index);
+NEXALIB_API int uwbtzero_get_selected_ack(const char *eui_bin, char *buf, int size, int index);
+NEXALIB_API int uwbtzero_get_rx_diversity(const char *eui_bin, char *buf, int size, int index);
+NEXALIB_API int uwbtzero_get_link_signal_strength(const char *eui_bin, char *buf, int size,
+                                                  int index);
+NEXALIB_API int uwbtzero_get_connection_manager_state(char *buf, int size, int index);
+/* The device state character; -1 and "0" without a state line. */
+NEXALIB_API int uwbtzero_get_device_mode(char *buf, int size, int index);
+/* Set a neighbour's receive diversity or transmit rate (decimal text); 0. */
+NEXALIB_API int uwbtzero_set_rxdiversity(const char *eui_bin, const char *value, int index);
+NEXALIB_API int uwbtzero_set_txrate(const char *eui_bin, const char *rate, const char *extra,
+                                    int index);
+/* Records a "uwbneighbor" object per neighbour of the "uwbtzero" object; 0. */
+NEXALIB_API int uwbtzero_get_neighbors(OdbHandle *h, int oid);
+NEXALIB_API int uwbtzero_remove_all_neighbors_object(OdbHandle *h);
+/* Flip "refresh", or "neigrefresh" of enabled radios or of one device; 0. */
+NEXALIB_API int uwbtzero_refresh(OdbHandle *h);
+NEXALIB_API int uwbtzero_neighbor_refresh(OdbHandle *h);
+NEXALIB_API int uwbtzero_neighbor_dev_refresh(OdbHandle *h, const char *device);
 
 #ifdef __cplusplus
 }

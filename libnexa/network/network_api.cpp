@@ -2,13 +2,21 @@
 // its arguments, calls the library's C++ code and converts the result.
 #include "nexalib.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "core/c_strings.h"
 #include "network/dhcp_server.h"
 #include "network/interfaces.h"
 #include "network/network_objects.h"
 #include "network/resolver.h"
+#include "network/uwbtzero.h"
+#include "network/wireless.h"
+#include "network/wireless_files.h"
+#include "odb.h"
 
 using namespace nexa;
 
@@ -127,4 +135,143 @@ int nexalib_get_broadcast_and_subnet_ip(const char* address, const char* mask, c
 
 // ---- Wireless configuration ---------------------------------------------------
 
+int nexalib_set_wireless_conf(OdbHandle* h, int oid) {
+  if (h) nexa::apply_wireless_conf(*h, static_cast<guint32>(oid), nexa::WirelessDriver::kRt61);
+  return 0;
+}
+int nexalib_set_wireless_2860_conf(OdbHandle* h, int oid) {
+  if (h) nexa::apply_wireless_conf(*h, static_cast<guint32>(oid), nexa::WirelessDriver::kRt2860);
+  return 0;
+}
+void nexalib_set_wireless_Ralink_conf(OdbHandle* h, int oid) {
+  if (h) nexa::apply_wireless_conf(*h, static_cast<guint32>(oid), nexa::WirelessDriver::kImage);
+}
+int nexalib_setCmd(OdbProps* props, const char* name, const char* param) {
+  if (!name || !param) return -1;
+  return nexa::set_driver_parameter(props, name, param);
+}
+int modify_wireless_conf(OdbProps* props, const char* name, const char* param, int* flag,
+                         const char* path) {
+  if (!name || !param || !path) return -1;
+  const char* value = props ? odb_props_get(props, name) : nullptr;
+  int changed = 0;
+  const nexa::sys::Status status =
+      nexa::set_parameter_line(path, param, value ? value : "", changed);
+  if (flag) *flag = changed;
+  return status ? 0 : -1;
+}
+const char* wireless_dbg(const char* text) {
+  return text;
+}
+
 // ---- UWB link status -----------------------------------------------------------
+
+namespace {
+
+// Writes text cut to size - 1 characters, as every UWB text output is.
+void copy_out(char* buf, int size, std::string_view text) {
+  if (!buf || size <= 0) return;
+  const size_t room = std::min(text.size(), static_cast<size_t>(size) - 1);
+  std::memcpy(buf, text.data(), room);
+  buf[room] = '\0';
+}
+
+nexa::Eui eui_of(const unsigned char* bytes) {
+  nexa::Eui eui{};
+  std::memcpy(eui.data(), bytes, eui.size());
+  return eui;
+}
+
+int figure_into(nexa::LinkFigure figure, const char* eui_bin, char* buf, int size, int index) {
+  const auto text = nexa::read_link_figure(figure, eui_bin ? eui_bin : "", index);
+  if (!text) return -1;
+  if (*text) copy_out(buf, size, **text);
+  return 0;
+}
+
+}  // namespace
+
+int uwbtzero_get_mac(const char* ifname, char* eui, char* eui_bin, char* serial, int size) {
+  const auto address = nexa::radio_address(ifname ? ifname : "");
+  if (!address) return -1;
+  if (const std::optional<nexa::Eui>& found = *address) {
+    copy_out(eui, size, nexa::display_form(*found));
+    copy_out(eui_bin, size, nexa::tool_form(*found));
+    copy_out(serial, size, nexa::serial_number(*found));
+  } else {
+    copy_out(eui, size, nexa::display_form({0, 1, 2, 3, 4, 5}));
+    copy_out(eui_bin, size, "000000000000");
+    copy_out(serial, size, "0000");
+  }
+  return 0;
+}
+GSList* get_neighbors_eui_list(int index) {
+  GSList* list = nullptr;
+  for (const nexa::Eui& eui : nexa::scan_neighbors(index)) {
+    auto* record = static_cast<unsigned char*>(std::calloc(1, eui.size() + 1));
+    if (!record) std::abort();
+    std::memcpy(record, eui.data(), eui.size());
+    list = g_slist_prepend(list, record);
+  }
+  return g_slist_reverse(list);
+}
+int uwbtzero_get_eui_str(const unsigned char* eui, char* buf, int size) {
+  if (eui) copy_out(buf, size, nexa::display_form(eui_of(eui)));
+  return 0;
+}
+int uwbtzero_get_eui_bin(const unsigned char* eui, char* buf, int size) {
+  if (eui) copy_out(buf, size, nexa::tool_form(eui_of(eui)));
+  return 0;
+}
+int uwbtzero_get_serialnum(const unsigned char* eui, char* buf, int size) {
+  if (eui) copy_out(buf, size, nexa::serial_number(eui_of(eui)));
+  return 0;
+}
+int uwbtzero_get_tx_rate(const char* eui_bin, char* buf, int size, int index) {
+  return figure_into(nexa::LinkFigure::kTxRate, eui_bin, buf, size, index);
+}
+int uwbtzero_get_selected_ack(const char* eui_bin, char* buf, int size, int index) {
+  return figure_into(nexa::LinkFigure::kSelectedAck, eui_bin, buf, size, index);
+}
+int uwbtzero_get_rx_diversity(const char* eui_bin, char* buf, int size, int index) {
+  return figure_into(nexa::LinkFigure::kRxDiversity, eui_bin, buf, size, index);
+}
+int uwbtzero_get_link_signal_strength(const char* eui_bin, char* buf, int size, int index) {
+  return figure_into(nexa::LinkFigure::kSignalStrength, eui_bin, buf, size, index);
+}
+int uwbtzero_get_connection_manager_state(char* buf, int size, int index) {
+  return figure_into(nexa::LinkFigure::kConnectionState, nullptr, buf, size, index);
+}
+int uwbtzero_get_device_mode(char* buf, int size, int index) {
+  const std::optional<char> state = nexa::read_device_mode(index);
+  copy_out(buf, size, state ? std::string(1, *state) : "0");
+  return state ? 0 : -1;
+}
+int uwbtzero_set_rxdiversity(const char* eui_bin, const char* value, int index) {
+  nexa::set_rx_diversity(eui_bin ? eui_bin : "", value ? value : "", index);
+  return 0;
+}
+int uwbtzero_set_txrate(const char* eui_bin, const char* rate, const char* extra, int index) {
+  nexa::set_tx_rate(eui_bin ? eui_bin : "", rate ? rate : "", extra ? extra : "", index);
+  return 0;
+}
+int uwbtzero_get_neighbors(OdbHandle* h, int oid) {
+  if (h) nexa::record_neighbors(*h, static_cast<guint32>(oid));
+  return 0;
+}
+int uwbtzero_remove_all_neighbors_object(OdbHandle* h) {
+  if (h) nexa::remove_neighbor_objects(*h);
+  return 0;
+}
+int uwbtzero_refresh(OdbHandle* h) {
+  if (h) nexa::refresh_radios(*h);
+  return 0;
+}
+int uwbtzero_neighbor_refresh(OdbHandle* h) {
+  if (h) nexa::refresh_neighbors(*h);
+  return 0;
+}
+int uwbtzero_neighbor_dev_refresh(OdbHandle* h, const char* device) {
+  if (h && device) nexa::refresh_device_neighbors(*h, device);
+  return 0;
+}

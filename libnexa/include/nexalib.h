@@ -21,6 +21,7 @@
 #include <pwd.h>
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <sys/types.h>
 
 #include "odb.h"
@@ -730,6 +731,34 @@ NEXALIB_API int get_hostdomainname(OdbHandle *h, char *buf);
 /* ---- DHCP server and DNS ------------------------------------------------- */
 
 /* ---- Routing table and default gateway ----------------------------------- */
+
+struct sockaddr;
+/* Formatting options: any of the low twelve bits prints numbers only. */
+#define ADDR_HOST 0x4000
+#define ADDR_DEFAULT 0x8000
+/* Fills an IPv4 address from text: type 1 takes the route file's eight hex
+ * digits (8, or -1); type 256 tries host names first, other types network
+ * names first (0 host, 1 network or "default", -1 with errno set). */
+NEXALIB_API int INET_input(int type, const char *text, struct sockaddr *sa);
+/* The address as text ("[NONE SET]" for an unset family); the result
+ * points into a static buffer valid until the next call; NULL on failure. */
+NEXALIB_API const char *INET_sprintmask(struct sockaddr *sa, int options, uint32_t netmask);
+/* Reads the header line of fh and builds the scan format of the (title,
+ * conversion) pairs ended by a NULL title; the caller frees it. NULL when a
+ * title is missing and more is 0 (a warning naming name goes to stderr). */
+NEXALIB_API char *proc_gen_fmt(const char *name, int more, FILE *fh, ...);
+/* The dotted-quad gateway of the last up gateway route of
+ * "/proc/net/route"; the caller frees it; NULL when there is none. */
+NEXALIB_API char *nexalib_getroute_info(void);
+/* Deletes the default route when the gateway was old_gw and is now new_gw
+ * (NULL: none) and they differ. */
+NEXALIB_API void delete_gateway(const char *old_gw, const char *new_gw);
+/* Adds the default route via new_gw when it is set and differs from old_gw;
+ * returns 0. */
+NEXALIB_API int add_gateway(const char *old_gw, const char *new_gw);
+/* Replaces the default route with the props' "gateway" (none when empty or
+ * not enabled) when it differs from old_gw; returns 0. */
+NEXALIB_API int nexalib_change_gateway(OdbProps *p, int enabled, const char *old_gw);
 
 /* ---- Port redirection, remote access and web server port ----------------- */
 

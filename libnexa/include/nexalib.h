@@ -762,7 +762,36 @@ NEXALIB_API int nexalib_change_gateway(OdbProps *p, int enabled, const char *old
 
 /* ---- Port redirection, remote access and web server port ----------------- */
 
+/* Adds (mode 1) or removes the DNAT rules of a virtual-server entry on the
+ * WAN device and "ppp0"; 0 done (a disabled entry adds nothing), 1 when the
+ * entry has no protocol list. */
+NEXALIB_API int nexalib_virtual_server_handler(OdbHandle *h, OdbProps *p, int mode);
+/* With address translation on: writes the configured remote-management
+ * port into "/etc/thttpd.conf", restarts a running web server and redirects
+ * port 80 of the LAN address to it. */
+NEXALIB_API void nexalib_set_iptables_remote_access_redirect(OdbHandle *h);
+/* The same for a change from old_port to new_port, removing the old rules. */
+NEXALIB_API void nexalib_set_iptables_remote_access_redirect_to_port(OdbHandle *h,
+                                                                    const char *old_port,
+                                                                    const char *new_port);
+/* Replaces the first "port" line of "/etc/thttpd.conf" by "port=<port>". */
+NEXALIB_API void nexalib_set_etc_thttpd_port(int port);
+/* Writes "/etc/UPnP.xml" from the "System" object's identity. */
+NEXALIB_API void nexalib_modify_upnp_xml(OdbHandle *h);
+
 /* ---- Dynamic DNS --------------------------------------------------------- */
+
+/* Room of a dynamic-DNS status text, terminator included. */
+#define NEXALIB_DDNS_STATUS_SIZE 1024
+/* The update client's configuration text; the caller frees it with
+ * g_string_free. */
+NEXALIB_API GString *nexalib_prepare_ddns_conf(OdbHandle *h);
+/* Appends the kept lines of "/var/log/log.ddns" to buf in place, each
+ * followed by " . "; buf holds NEXALIB_DDNS_STATUS_SIZE bytes. */
+NEXALIB_API void parse_ddns_status(char *buf);
+/* Stores the status ("DDNS client is closed." when enabled is "0", else the
+ * log or "connecting") in namespace "Ddns" of *oid when it differs from p. */
+NEXALIB_API void nexalib_set_ddns_status(OdbHandle *h, int *oid, OdbProps *p, const char *enabled);
 
 /* ---- Wireless configuration ---------------------------------------------- */
 

@@ -8,7 +8,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "network/dynamic_dns.h"
+#include "network/port_redirection.h"
 #include "network/routes.h"
+#include "network/upnp_description.h"
+#include "network/web_server.h"
 #include "nexalib.h"
 
 // ---- Interface names and default network objects -----------------------------
@@ -92,7 +96,47 @@ int nexalib_change_gateway(OdbProps* p, int enabled, const char* old_gw) {
 
 // ---- Port redirection, remote access and web server port ---------------------
 
+int nexalib_virtual_server_handler(OdbHandle* h, OdbProps* p, int mode) {
+  if (!h || !p) return 1;
+  return static_cast<int>(nexa::virtual_server_handler(*h, *p, mode));
+}
+
+void nexalib_set_iptables_remote_access_redirect(OdbHandle* h) {
+  if (h) nexa::remote_access_redirect(*h);
+}
+
+void nexalib_set_iptables_remote_access_redirect_to_port(OdbHandle* h, const char* old_port,
+                                                         const char* new_port) {
+  if (h && old_port && new_port) nexa::remote_access_redirect_to_port(*h, old_port, new_port);
+}
+
+void nexalib_set_etc_thttpd_port(int port) {
+  nexa::set_thttpd_port(port);
+}
+
+void nexalib_modify_upnp_xml(OdbHandle* h) {
+  if (h) nexa::write_upnp_description(*h);
+}
+
 // ---- Dynamic DNS --------------------------------------------------------------
+
+GString* nexalib_prepare_ddns_conf(OdbHandle* h) {
+  if (!h) return nullptr;
+  const std::string text = nexa::ddns_configuration(*h);
+  return g_string_new_len(text.data(), static_cast<gssize>(text.size()));
+}
+
+void parse_ddns_status(char* buf) {
+  if (!buf) return;
+  std::string status(buf, strnlen(buf, nexa::kDdnsStatusRoom - 1));
+  nexa::append_ddns_log(status);
+  nexalib_safe_strncpy(buf, status.c_str(), nexa::kDdnsStatusRoom);
+}
+
+void nexalib_set_ddns_status(OdbHandle* h, int* oid, OdbProps* p, const char* enabled) {
+  if (!h || !oid) return;
+  nexa::set_ddns_status(*h, static_cast<guint32>(*oid), p, enabled ? enabled : "");
+}
 
 // ---- Wireless configuration ---------------------------------------------------
 

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::optional<std::string> format =
       nexa::scan_format("fuzz", text.substr(0, text.find('\n')), true,
                         {{"Iface", "%16s"}, {"Gateway", "%128s"}, {"Flags", "%X"}});
-  check(format && format->size() <= 4 * 512);
+  check(format && format->size() <= size_t{4} * 512);
   if (const std::optional<std::string> gateway = nexa::gateway_in_route_table(text)) {
     in_addr address{};
     check(inet_aton(gateway->c_str(), &address) != 0);

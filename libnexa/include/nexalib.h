@@ -772,8 +772,8 @@ NEXALIB_API int nexalib_virtual_server_handler(OdbHandle *h, OdbProps *p, int mo
 NEXALIB_API void nexalib_set_iptables_remote_access_redirect(OdbHandle *h);
 /* The same for a change from old_port to new_port, removing the old rules. */
 NEXALIB_API void nexalib_set_iptables_remote_access_redirect_to_port(OdbHandle *h,
-                                                                    const char *old_port,
-                                                                    const char *new_port);
+                                                                     const char *old_port,
+                                                                     const char *new_port);
 /* Replaces the first "port" line of "/etc/thttpd.conf" by "port=<port>". */
 NEXALIB_API void nexalib_set_etc_thttpd_port(int port);
 /* Writes "/etc/UPnP.xml" from the "System" object's identity. */

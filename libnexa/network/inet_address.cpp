@@ -56,7 +56,7 @@ int parse_hex_address(std::string_view text, sockaddr_in& address) {
   clear_to_inet(address);
   if (text.size() < 8) return -1;
   uint32_t value = 0;
-  for (int k = 0; k < 4; ++k) {
+  for (size_t k = 0; k < 4; ++k) {
     const int high = hex_digit(text[2 * k]);
     const int low = hex_digit(text[(2 * k) + 1]);
     if (high < 0 || low < 0) return -1;

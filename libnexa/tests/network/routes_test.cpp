@@ -76,17 +76,17 @@ TEST_F(RoutesTest, NamedAndNumericAddresses) {
 
   const struct {
     int family;
-    const char* address;
     int options;
+    const char* address;
     const char* text;
   } rows[] = {
-      {AF_INET, "0.0.0.0", ADDR_DEFAULT, "default"},
-      {AF_INET, "0.0.0.0", 0, "*"},
-      {AF_INET, "0.0.0.0", 1, "0.0.0.0"},
-      {AF_INET, "10.9.8.7", 1, "10.9.8.7"},
-      {0, "10.9.8.7", 0, "[NONE SET]"},
-      {0xFFFF, "10.9.8.7", 1, "[NONE SET]"},
-      {AF_INET6, "10.9.8.7", 1, nullptr},
+      {AF_INET, ADDR_DEFAULT, "0.0.0.0", "default"},
+      {AF_INET, 0, "0.0.0.0", "*"},
+      {AF_INET, 1, "0.0.0.0", "0.0.0.0"},
+      {AF_INET, 1, "10.9.8.7", "10.9.8.7"},
+      {0, 0, "10.9.8.7", "[NONE SET]"},
+      {0xFFFF, 1, "10.9.8.7", "[NONE SET]"},
+      {AF_INET6, 1, "10.9.8.7", nullptr},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text ? row.text : "null");

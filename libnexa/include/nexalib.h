@@ -21,6 +21,7 @@
 #include <pwd.h>
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 #include <sys/types.h>
 
 #include "odb.h"
@@ -807,9 +808,66 @@ NEXALIB_API int nexalib_get_broadcast_and_subnet_ip(const char *address, const c
 
 /* ---- Routing table and default gateway ----------------------------------- */
 
+struct sockaddr;
+/* Formatting options: any of the low twelve bits prints numbers only. */
+#define ADDR_HOST 0x4000
+#define ADDR_DEFAULT 0x8000
+/* Fills an IPv4 address from text: type 1 takes the route file's eight hex
+ * digits (8, or -1); type 256 tries host names first, other types network
+ * names first (0 host, 1 network or "default", -1 with errno set). */
+NEXALIB_API int INET_input(int type, const char *text, struct sockaddr *sa);
+/* The address as text ("[NONE SET]" for an unset family); the result
+ * points into a static buffer valid until the next call; NULL on failure. */
+NEXALIB_API const char *INET_sprintmask(struct sockaddr *sa, int options, uint32_t netmask);
+/* Reads the header line of fh and builds the scan format of the (title,
+ * conversion) pairs ended by a NULL title; the caller frees it. NULL when a
+ * title is missing and more is 0 (a warning naming name goes to stderr). */
+NEXALIB_API char *proc_gen_fmt(const char *name, int more, FILE *fh, ...);
+/* The dotted-quad gateway of the last up gateway route of
+ * "/proc/net/route"; the caller frees it; NULL when there is none. */
+NEXALIB_API char *nexalib_getroute_info(void);
+/* Deletes the default route when the gateway was old_gw and is now new_gw
+ * (NULL: none) and they differ. */
+NEXALIB_API void delete_gateway(const char *old_gw, const char *new_gw);
+/* Adds the default route via new_gw when it is set and differs from old_gw;
+ * returns 0. */
+NEXALIB_API int add_gateway(const char *old_gw, const char *new_gw);
+/* Replaces the default route with the props' "gateway" (none when empty or
+ * not enabled) when it differs from old_gw; returns 0. */
+NEXALIB_API int nexalib_change_gateway(OdbProps *p, int enabled, const char *old_gw);
+
 /* ---- Port redirection, remote access and web server port ----------------- */
 
+/* Adds (mode 1) or removes the DNAT rules of a virtual-server entry on the
+ * WAN device and "ppp0"; 0 done (a disabled entry adds nothing), 1 when the
+ * entry has no protocol list. */
+NEXALIB_API int nexalib_virtual_server_handler(OdbHandle *h, OdbProps *p, int mode);
+/* With address translation on: writes the configured remote-management
+ * port into "/etc/thttpd.conf", restarts a running web server and redirects
+ * port 80 of the LAN address to it. */
+NEXALIB_API void nexalib_set_iptables_remote_access_redirect(OdbHandle *h);
+/* The same for a change from old_port to new_port, removing the old rules. */
+NEXALIB_API void nexalib_set_iptables_remote_access_redirect_to_port(OdbHandle *h,
+                                                                     const char *old_port,
+                                                                     const char *new_port);
+/* Replaces the first "port" line of "/etc/thttpd.conf" by "port=<port>". */
+NEXALIB_API void nexalib_set_etc_thttpd_port(int port);
+/* Writes "/etc/UPnP.xml" from the "System" object's identity. */
+NEXALIB_API void nexalib_modify_upnp_xml(OdbHandle *h);
+
 /* ---- Dynamic DNS --------------------------------------------------------- */
+
+/* Room of a dynamic-DNS status text, terminator included. */
+#define NEXALIB_DDNS_STATUS_SIZE 1024
+/* The update client's configuration text; the caller frees it with
+ * g_string_free. */
+NEXALIB_API GString *nexalib_prepare_ddns_conf(OdbHandle *h);
+/* Appends the kept lines of "/var/log/log.ddns" to buf in place, each
+ * followed by " . "; buf holds NEXALIB_DDNS_STATUS_SIZE bytes. */
+NEXALIB_API void parse_ddns_status(char *buf);
+/* Stores the status ("DDNS client is closed." when enabled is "0", else the
+ * log or "connecting") in namespace "Ddns" of *oid when it differs from p. */
+NEXALIB_API void nexalib_set_ddns_status(OdbHandle *h, int *oid, OdbProps *p, const char *enabled);
 
 /* ---- Wireless configuration ---------------------------------------------- */
 

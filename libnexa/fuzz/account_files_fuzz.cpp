@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "sharing/accounts.h"
 
 namespace {
@@ -31,11 +32,9 @@ void write(const std::string& path, std::string_view text) {
       .write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-void check(bool holds) {
-  if (!holds) abort();
-}
-
 }  // namespace
+
+using nexa::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string& root = fuzz_root();

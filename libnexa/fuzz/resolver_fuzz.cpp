@@ -6,16 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "fuzz/fuzz_check.h"
 #include "network/dhcp_server.h"
 #include "network/resolver.h"
 
-namespace {
-
-void check(bool holds) {
-  if (!holds) abort();
-}
-
-}  // namespace
+using nexa::fuzz::check;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -19,21 +19,14 @@ std::string value_of(OdbProps* props, const char* key) {
 }  // namespace
 
 std::string xml_text(std::string_view value) {
-  const std::string line = flattened(ValueKind::kFreeText, value);
+  std::string line = flattened(ValueKind::kFreeText, value);
+  // Control characters are not allowed in XML 1.0 text, not even escaped.
+  for (char& c : line)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
   char* valid = g_utf8_make_valid(line.data(), static_cast<gssize>(line.size()));
-  std::string out;
-  for (const char* c = valid; *c; ++c) {
-    switch (*c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&apos;"; break;
-      default:
-        // Control characters are not allowed in XML 1.0 text.
-        out += (static_cast<unsigned char>(*c) < 0x20 || *c == 0x7F) ? ' ' : *c;
-    }
-  }
+  char* escaped = g_markup_escape_text(valid, -1);
+  std::string out = escaped;
+  g_free(escaped);
   g_free(valid);
   return out;
 }

@@ -13,6 +13,7 @@
 #include "core/odb_access.h"
 #include "core/string_lists.h"
 #include "core/sys.h"
+#include "network/interfaces.h"
 #include "network/web_server.h"
 
 namespace nexa {
@@ -26,7 +27,8 @@ std::string prop(OdbProps* props, const char* key) {
 }
 
 std::string network_setting(OdbHandle& h, const char* key) {
-  return prop(system_namespace(h, "Network").props, key);
+  const char* value = network_role_device(h, key);
+  return value ? value : "";
 }
 
 bool same_text_any_case(std::string_view a, std::string_view b) {

@@ -14,7 +14,7 @@ packages=(
   apache2-utils curl
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
   samba-common-bin proftpd-core passwd
-  isc-dhcp-server
+  isc-dhcp-server rsyslog
 )
 
 missing=()

@@ -924,6 +924,18 @@ NEXALIB_API int uwbtzero_refresh(OdbHandle *h);
 NEXALIB_API int uwbtzero_neighbor_refresh(OdbHandle *h);
 NEXALIB_API int uwbtzero_neighbor_dev_refresh(OdbHandle *h, const char *device);
 
+/* ---- Service start-up and run levels ------------------------------------- */
+
+/* ---- Scheduled tasks, system log and time -------------------------------- */
+
+/* ---- Alerts: mail and pop-up messages ------------------------------------ */
+
+/* ---- BitTorrent client control ------------------------------------------- */
+
+/* ---- Bonjour and the music server ---------------------------------------- */
+
+/* ---- Administrative event log -------------------------------------------- */
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,6 +1,8 @@
 #!/usr/bin/python3
 """Compares the dynamic symbols a shared library defines with the operations
-its public header declares: nothing missing, nothing extra, no odb_* symbol.
+its public header declares: nothing missing, nothing extra, and no function of
+the configuration client's interface (the library's own odb_* operations are
+fine).
 Also checks the header's contract: no declaration depends on the size of
 time or file offsets, and every operation that returns a pointer says, in
 the comment above it (or above its group), who owns the result."""
@@ -20,6 +22,11 @@ def declared(header_path):
 # Types whose size changes with _TIME_BITS or _FILE_OFFSET_BITS: a
 # declaration using one would tie callers to the library's choice.
 SIZE_DEPENDENT = re.compile(r"\b(time_t|off_t|ino_t|blkcnt_t|fsblkcnt_t|fsfilcnt_t|struct\s+(stat|statfs|timespec|timeval|dirent))\b")
+
+
+def client_functions(client_header_path):
+    text = re.sub(r"/\*.*?\*/", "", open(client_header_path, encoding="utf-8").read(), flags=re.S)
+    return set(re.findall(r"\b(odb_\w+)\s*\(", text))
 
 
 def size_dependent(header_path):
@@ -62,7 +69,7 @@ def exported(library_path):
 
 
 def main():
-    library, header = sys.argv[1], sys.argv[2]
+    library, header, client_header = sys.argv[1], sys.argv[2], sys.argv[3]
     want, have = declared(header), exported(library)
     problems = []
     if not want:
@@ -75,8 +82,11 @@ def main():
         problems.append(f"returns a pointer without saying who owns it: {name}")
     for name in size_dependent(header):
         problems.append(f"declaration depends on 64-bit time or offsets: {name}")
-    for name in sorted(n for n in have if n.startswith("odb_")):
-        problems.append(f"defines a client-library symbol: {name}")
+    client = client_functions(client_header)
+    if not client:
+        problems.append("the client header declares no function")
+    for name in sorted(have & client):
+        problems.append(f"defines a function of the client library: {name}")
     for line in problems:
         print(line)
     print(f"{len(want)} declared, {len(have)} exported")

@@ -29,7 +29,8 @@ struct LockedLog {
 // the new one instead.
 std::optional<LockedLog> lock_log(const std::string& mapped, int flags) {
   for (int attempt = 0; attempt < 16; ++attempt) {
-    UniqueFd fd(::open(mapped.c_str(), flags | O_CLOEXEC, 0644));
+    // Non-blocking, so that a FIFO planted at the path cannot hang a writer.
+    UniqueFd fd(::open(mapped.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644));
     if (!fd) return std::nullopt;
     if (::flock(fd.get(), LOCK_EX) != 0) return std::nullopt;
     struct stat held {};

@@ -936,6 +936,40 @@ NEXALIB_API int uwbtzero_neighbor_dev_refresh(OdbHandle *h, const char *device);
 
 /* ---- Administrative event log -------------------------------------------- */
 
+/* Result codes with entries of their own. */
+#define LOG_RESULT_GROUP_RESERVED 0x20002
+#define LOG_RESULT_GROUP_EXISTS 0x20003
+#define LOG_RESULT_HOSTNAME_TOO_LONG 0x30001
+
+/* Renames the file to "<path>.old" when it is larger than 1,024,000 bytes;
+ * 0 when nothing was done or the rename succeeded, else the rename's -1. */
+NEXALIB_API int odb_debug_mask_check_log_size(const char *path);
+/* Appends the formatted message as one line to "/var/log/log.odbd";
+ * 0, or -1 when the entry was lost. */
+NEXALIB_API int odb_debug_mask_syslog(const char *format, ...) NEXALIB_PRINTF(1, 2);
+/* Appends the time-stamped formatted message as one line to
+ * "/var/log/log.admin"; 0, or -1 when the entry was lost. */
+NEXALIB_API int nexalib_log_admin(const char *format, ...) NEXALIB_PRINTF(1, 2);
+/* Each writes the entries of one configuration event with its result code;
+ * they return the number of entries written (0 for none). */
+NEXALIB_API int nexalib_log_user(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_group(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_system(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_network(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_foldershare(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_samba(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_printer(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_ftp(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_nfs(OdbProps *event, int result);
+NEXALIB_API int nexalib_log_guest(OdbProps *event, int result);
+/* The quota entry of a user (user = the user object's props). */
+NEXALIB_API int nexalib_log_quota(OdbProps *user, OdbProps *event, int result);
+/* Writes the entries of the event by its CLASS and NAMESPACE. */
+NEXALIB_API int nexalib_log_admin_session(OdbHandle *h, int oid, OdbProps *event, int result);
+/* Cuts the log file at path into the page files "<dir>/log/.<name>1" to
+ * "...9", 30 lines each, blank lines left out. */
+NEXALIB_API void write_log_to_other_file(const char *name, const char *dir, const char *path);
+
 #ifdef __cplusplus
 }
 #endif

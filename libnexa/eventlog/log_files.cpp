@@ -1,0 +1,104 @@
+// The log files: whole-line appends under a lock, and rotation at the limit.
+#include "eventlog/log_files.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <syslog.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <optional>
+
+#include "core/config_values.h"
+#include "core/owners.h"
+#include "core/sys.h"
+
+namespace nexa {
+namespace {
+
+// A log opened and locked against the other writers; the lock also covers
+// the size check and the rename, so no entry lands in a file being rotated.
+struct LockedLog {
+  UniqueFd fd;
+  off_t size = 0;
+};
+
+// Opens and locks the file that is at the path once the lock is held: a
+// writer that waited while another rotated holds the renamed file and opens
+// the new one instead.
+std::optional<LockedLog> lock_log(const std::string& mapped, int flags) {
+  for (int attempt = 0; attempt < 16; ++attempt) {
+    // Non-blocking, so that a FIFO planted at the path cannot hang a writer.
+    UniqueFd fd(::open(mapped.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644));
+    if (!fd) return std::nullopt;
+    if (::flock(fd.get(), LOCK_EX) != 0) return std::nullopt;
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd.get(), &held) != 0) return std::nullopt;
+    if (::stat(mapped.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+        named.st_ino == held.st_ino)
+      return LockedLog{std::move(fd), held.st_size};
+  }
+  return std::nullopt;
+}
+
+// The rename of a locked log that is over the limit: 0, or rename's -1.
+int rotate_if_full(std::string_view path, const std::string& mapped, const LockedLog& log) {
+  if (log.size <= kLogSizeLimit) return 0;
+  std::string old_name(path);
+  old_name += ".old";
+  return ::rename(mapped.c_str(), sys::map_path(old_name).c_str());
+}
+
+}  // namespace
+
+std::string format_message(const char* format, va_list args) {
+  va_list measure;
+  va_copy(measure, args);
+  const int length = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (length <= 0) return {};
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  std::vsnprintf(text.data(), text.size(), format, args);
+  text.resize(static_cast<size_t>(length));
+  return text;
+}
+
+std::string time_stamp(time_t moment) {
+  struct tm local {};
+  ::localtime_r(&moment, &local);
+  char stamp[64];
+  std::snprintf(stamp, sizeof stamp, "%d.%d.%d-%02d:%02d:%02d ", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  return stamp;
+}
+
+int check_log_size(std::string_view path) {
+  const std::string mapped = sys::map_path(path);
+  // A log that cannot be read counts as a failed status read: no rotation.
+  const std::optional<LockedLog> log = lock_log(mapped, O_RDONLY);
+  return log ? rotate_if_full(path, mapped, *log) : 0;
+}
+
+bool append_entry(std::string_view path, std::string_view text, bool stamped) {
+  std::string line = stamped ? time_stamp(sys::now()) : std::string();
+  line += flattened(ValueKind::kFreeText, text);
+  line += '\n';
+  const std::string mapped = sys::map_path(path);
+  std::optional<LockedLog> log = lock_log(mapped, O_WRONLY | O_APPEND | O_CREAT);
+  // After a rotation the entry starts the new file; a failed rename leaves
+  // the entry to the full file, as before.
+  if (log && log->size > kLogSizeLimit && rotate_if_full(path, mapped, *log) == 0)
+    log = lock_log(mapped, O_WRONLY | O_APPEND | O_CREAT);
+  if (!log) return false;
+  const ssize_t written = ::write(log->fd.get(), line.data(), line.size());
+  if (written == static_cast<ssize_t>(line.size())) return true;
+  // A short write (a full disk, a file size limit) would leave half a line
+  // that the next entry continues: cut the file back to where it started.
+  if (written > 0 && ::ftruncate(log->fd.get(), log->size) != 0)
+    sys::log(LOG_WARNING, "event log: a partial entry could not be removed");
+  return false;
+}
+
+}  // namespace nexa

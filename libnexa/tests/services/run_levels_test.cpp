@@ -142,8 +142,9 @@ TEST_F(RunLevelsTest, HostilePortsAddNoLine) {
       EXPECT_EQ(state, 1);
       EXPECT_EQ(read_file(kServicesFile), before);
     } else {
-      EXPECT_EQ(read_file(kServicesFile),
-                "telnet          " + port + "/tcp\ntelnet          " + port + "/udp\n");
+      std::string expected = "telnet          " + port + "/tcp\n";
+      expected += "telnet          " + port + "/udp\n";
+      EXPECT_EQ(read_file(kServicesFile), expected);
     }
   }
 }

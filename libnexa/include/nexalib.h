@@ -926,6 +926,25 @@ NEXALIB_API int uwbtzero_neighbor_dev_refresh(OdbHandle *h, const char *device);
 
 /* ---- Service start-up and run levels ------------------------------------- */
 
+/* Starts the services enabled in the "System" object *oid (and the music
+ * server when Bonjour's "iTunes_enabled" is "1"); 0. */
+NEXALIB_API int nexalib_start_all_service(OdbHandle *h, guint32 *oid);
+/* Writes key="YES" or key="NO" (the namespace's "enabled") into the
+ * run-level file at path with mode: 0, also without "enabled"; -1 when the
+ * namespace is missing, the key holds a line break or the file fails. */
+NEXALIB_API int nexalib_update_rc_conf(OdbHandle *h, const char *ns, const char *key,
+                                       const char *path, mode_t mode);
+/* Sets the telnet entries of "/etc/services" to the port; *state is 2 after
+ * a rewrite, else 1. -1 when the file fails or the port holds a line break. */
+NEXALIB_API int nexalib_modify_inetd_services(const char *port, int *state);
+/* Switches the telnet line of "/etc/inetd.conf" off for value "0", on
+ * otherwise; *state is 2 after a rewrite, else 1. -1 when the file fails. */
+NEXALIB_API int nexalib_modify_inetd_conf(const char *value, int *state);
+/* 0 when the process named in the pid file lives, 1 when it is gone. */
+NEXALIB_API int nexalib_process_is_die(const char *path);
+/* -1 in minimal mode (no usable disk), else 0. */
+NEXALIB_API int nexalib_os_in_min_mode(OdbHandle *h);
+
 /* ---- Scheduled tasks, system log and time -------------------------------- */
 
 /* ---- Alerts: mail and pop-up messages ------------------------------------ */
@@ -933,6 +952,24 @@ NEXALIB_API int uwbtzero_neighbor_dev_refresh(OdbHandle *h, const char *device);
 /* ---- BitTorrent client control ------------------------------------------- */
 
 /* ---- Bonjour and the music server ---------------------------------------- */
+
+/* Writes "mt-daapd" or "daapd" (the installed server) into the caller's
+ * buffer, which holds at least 9 bytes. */
+NEXALIB_API void Bonjour_Check_iTunes_Server(char *buffer);
+/* Writes the named server's configuration; another name, or a value holding
+ * a line break, writes nothing. */
+NEXALIB_API void Bonjour_prepare_daapd_conf(const char *server, const char *host,
+                                            const char *mount_path);
+/* Starts the music server: the start command's status; -1 (nothing
+ * started) for a missing value or one holding a line break. */
+NEXALIB_API int BonjourLib_iTunes_START(const char *host, const char *mount_path);
+NEXALIB_API void BonjourLib_iTunes_STOP(void);
+NEXALIB_API void BonjourLib_mDNSResponder_START(const char *name);
+NEXALIB_API void BonjourLib_mDNSResponder_STOP(void);
+NEXALIB_API void BonjourLib_RouteTable_add(const char *ifname);
+NEXALIB_API void BonjourLib_RouteTable_del(const char *ifname);
+/* Appends the text as one line to "/var/log/log.bj". */
+NEXALIB_API void bj_dbg(const char *text);
 
 /* ---- Administrative event log -------------------------------------------- */
 

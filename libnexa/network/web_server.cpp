@@ -1,4 +1,4 @@
-// The web administration server's port line, liveness and restart.
+// The web administration server's port line and restart.
 #include "network/web_server.h"
 
 #include <chrono>
@@ -10,19 +10,10 @@
 #include "core/commands.h"
 #include "core/sys.h"
 #include "core/text_files.h"
+#include "services/processes.h"
 
 namespace nexa {
 namespace {
-
-// Longest decimal process id we take from a pid file.
-constexpr size_t kPidDigits = 10;
-
-bool is_decimal(std::string_view text, size_t max_digits) {
-  if (text.empty() || text.size() > max_digits) return false;
-  for (const char c : text)
-    if (c < '0' || c > '9') return false;
-  return true;
-}
 
 bool starts_with_port(std::string_view line) {
   const size_t start = line.find_first_not_of(" \t");
@@ -35,12 +26,6 @@ bool is_port(std::string_view text) {
   if (!is_decimal(text, 5)) return false;
   const int port = std::stoi(std::string(text));
   return port >= 1 && port <= 65535;
-}
-
-bool process_is_die(std::string_view pid_file) {
-  const std::string pid = first_line_of(pid_file, kPidDigits + 2);
-  if (!is_decimal(pid, kPidDigits) || pid.find_first_not_of('0') == std::string::npos) return true;
-  return !sys::is_directory("/proc/" + pid);
 }
 
 void set_thttpd_port(int port) {

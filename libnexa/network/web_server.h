@@ -1,5 +1,5 @@
-// The web administration server: the port line of its configuration file,
-// whether it runs, and its restart.
+// The web administration server: the port line of its configuration file
+// and its restart when it runs.
 #pragma once
 #include <string_view>
 
@@ -8,10 +8,6 @@ namespace nexa {
 inline constexpr const char* kThttpdConf = "/etc/thttpd.conf";
 inline constexpr const char* kThttpdPidFile = "/var/run/thttpd.pid";
 
-// Whether the process named on the pid file's first line is gone: a
-// missing file, a first line that is no decimal process id, or no
-// "/proc/<id>" all count as gone.
-bool process_is_die(std::string_view pid_file);
 // Replaces the first line starting (after blanks and tabs) with "port" by
 // "port=<port>"; a file without such a line is left alone.
 void set_thttpd_port(int port);

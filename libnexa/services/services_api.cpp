@@ -3,7 +3,41 @@
 // result.
 #include "nexalib.h"
 
+#include <cstring>
+
+#include "services/bonjour.h"
+#include "services/music_server.h"
+#include "services/processes.h"
+#include "services/run_levels.h"
+#include "services/service_startup.h"
+
+using namespace nexa;
+
 // ---- Service start-up and run levels
+
+int nexalib_start_all_service(OdbHandle* h, guint32* oid) {
+  if (h && oid) start_all_services(*h, *oid);
+  return 0;
+}
+int nexalib_update_rc_conf(OdbHandle* h, const char* ns, const char* key, const char* path,
+                           mode_t mode) {
+  if (!h || !ns || !key || !path) return -1;
+  return update_rc_conf(*h, ns, key, path, mode);
+}
+int nexalib_modify_inetd_services(const char* port, int* state) {
+  if (!port || !state) return -1;
+  return modify_inetd_services(port, *state);
+}
+int nexalib_modify_inetd_conf(const char* value, int* state) {
+  if (!value || !state) return -1;
+  return modify_inetd_conf(value, *state);
+}
+int nexalib_process_is_die(const char* path) {
+  return !path || process_is_die(path) ? 1 : 0;
+}
+int nexalib_os_in_min_mode(OdbHandle* h) {
+  return !h || os_in_min_mode(*h) ? -1 : 0;
+}
 
 // ---- Scheduled tasks, system log and time
 
@@ -12,3 +46,34 @@
 // ---- BitTorrent client control
 
 // ---- Bonjour and the music server
+
+void Bonjour_Check_iTunes_Server(char* buffer) {
+  if (!buffer) return;
+  const std::string_view server = daap_server();
+  std::memcpy(buffer, server.data(), server.size());
+  buffer[server.size()] = '\0';
+}
+void Bonjour_prepare_daapd_conf(const char* server, const char* host, const char* mount_path) {
+  if (server && host && mount_path) prepare_daap_config(server, host, mount_path);
+}
+int BonjourLib_iTunes_START(const char* host, const char* mount_path) {
+  return host && mount_path ? start_music_server(host, mount_path) : -1;
+}
+void BonjourLib_iTunes_STOP(void) {
+  stop_music_server();
+}
+void BonjourLib_mDNSResponder_START(const char* name) {
+  if (name) start_mdns_responder(name);
+}
+void BonjourLib_mDNSResponder_STOP(void) {
+  stop_mdns_responder();
+}
+void BonjourLib_RouteTable_add(const char* ifname) {
+  if (ifname) add_multicast_route(ifname);
+}
+void BonjourLib_RouteTable_del(const char* ifname) {
+  if (ifname) delete_multicast_route(ifname);
+}
+void bj_dbg(const char* text) {
+  if (text) bonjour_debug(text);
+}

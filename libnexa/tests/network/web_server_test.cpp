@@ -1,4 +1,4 @@
-// The web server's port line, its liveness check and the UPnP description.
+// The web server's port line and the UPnP description.
 #include "network/web_server.h"
 
 #include "library_test.h"
@@ -36,32 +36,6 @@ TEST_F(WebServerTest, PortLineRewrite) {
     EXPECT_EQ(mode_of("/etc/thttpd.conf"), row.before == row.after ? 0600u : 0644u);
   }
   EXPECT_EQ(list_dir("/etc"), std::vector<std::string>{"thttpd.conf"});
-}
-
-TEST_F(WebServerTest, ProcessIsDieTakesOnlyDecimalIds) {
-  write_file("/proc/4242/status", "");
-  const struct {
-    const char* content;
-    bool gone;
-  } rows[] = {
-      {"4242\n", false},
-      {"4242", false},
-      {"4243\n", true},
-      {"", true},
-      {"\n", true},
-      {"abc\n", true},
-      {"42x\n", true},
-      {"../4242\n", true},
-      {"0\n", true},
-      {"-4242\n", true},
-      {"99999999999999\n", true},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.content);
-    write_file("/var/run/thttpd.pid", row.content);
-    EXPECT_EQ(process_is_die("/var/run/thttpd.pid"), row.gone);
-  }
-  EXPECT_TRUE(process_is_die("/var/run/missing.pid"));
 }
 
 class UpnpTest : public LibraryTest {

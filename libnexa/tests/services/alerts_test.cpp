@@ -124,7 +124,8 @@ class AlertsHostile : public AlertsTest,
 // A hostile message, machine, address, user or host either sends nothing
 // or reaches its program as exactly one literal word.
 TEST_P(AlertsHostile, ValuesStayOneWordOrAreSkipped) {
-  const std::string value = GetParam().value.c_str();  // what a C caller can pass
+  const std::string& hostile = GetParam().value;
+  const std::string value = hostile.substr(0, hostile.find('\0'));  // what C passes
   nexalib_send_popup_messages_to_machines(value.c_str(), "&pc1&");
   // A "&" ends a machine name of the list by design.
   if (value.find('&') == std::string::npos)

@@ -157,7 +157,8 @@ class BitTorrentHostile : public BitTorrentTest,
 
 // A hostile directory or name stays one word of rm, or nothing is removed.
 TEST_P(BitTorrentHostile, StatusFilesNameOneFileEach) {
-  const std::string value = GetParam().value.c_str();
+  const std::string& hostile = GetParam().value;
+  const std::string value = hostile.substr(0, hostile.find('\0'));  // what C passes
   nexalib_remove_bt_status_files("/downloads", value.c_str());
   nexalib_remove_bt_status_files(value.c_str(), "movie");
   std::vector<std::string> targets;

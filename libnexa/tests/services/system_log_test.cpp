@@ -60,7 +60,8 @@ class SystemLogHostile : public SystemLogTest,
 TEST_P(SystemLogHostile, HostIsOneTargetOrRefused) {
   write_file(kSyslogConf, kOtherRules);
   write_file(kMessagesFile, "");
-  const std::string host = GetParam().value.c_str();  // what the stand-in can hold
+  const std::string& value = GetParam().value;
+  const std::string host = value.substr(0, value.find('\0'));  // what the stand-in holds
   redirect(host.c_str());
   if (commands.lines.empty()) {
     EXPECT_EQ(read_file(kSyslogConf), kOtherRules);

@@ -932,15 +932,14 @@ NEXALIB_API int uwbtzero_neighbor_dev_refresh(OdbHandle *h, const char *device);
  * command" (only removes them when add is 0) and restarts cron in the
  * background; the restart's status, -1 when the job would not be one whole
  * line of at most 199 characters (nothing written). */
-NEXALIB_API int nexalib_update_crontab_file(OdbHandle *h, const char *schedule,
-                                            const char *command, const char *pattern, int add);
+NEXALIB_API int nexalib_update_crontab_file(OdbHandle *h, const char *schedule, const char *command,
+                                            const char *pattern, int add);
 /* Replaces the lines of "/etc/syslog.conf" holding pattern with rule and
  * restarts the logger; its status, -1 when nothing was written. */
 NEXALIB_API int nexalib_update_syslog_file(OdbHandle *h, const char *rule, const char *pattern);
 /* Points the logger at namespace "Syslog"'s "logClient" of oid (the local
  * file when empty) and notes it in "/var/log/messages"; 0. */
-NEXALIB_API int nexalib_construct_syslog_conf_and_append_message_to_log_file(OdbHandle *h,
-                                                                            int oid);
+NEXALIB_API int nexalib_construct_syslog_conf_and_append_message_to_log_file(OdbHandle *h, int oid);
 /* Sets the weekly time job and the clock from server ("none" removes the
  * job); 0. */
 NEXALIB_API int nexalib_settime_set_ntpServer(OdbHandle *h, int unused, const char *server);
@@ -948,8 +947,7 @@ NEXALIB_API int nexalib_settime_set_ntpServer(OdbHandle *h, int unused, const ch
 /* ---- Alerts: mail and pop-up messages ------------------------------------ */
 
 /* Sends message as a pop-up to each machine of the odb array machines. */
-NEXALIB_API void nexalib_send_popup_messages_to_machines(const char *message,
-                                                         const char *machines);
+NEXALIB_API void nexalib_send_popup_messages_to_machines(const char *message, const char *machines);
 /* Mails body to each address of the odb array addresses from user@host
  * through host (bodies past about 1.5 KB are cut); a null host sends
  * nothing. */

@@ -87,6 +87,8 @@ TEST_F(BitTorrentTest, RatesAreWrittenIntoTheClientFile) {
       << "without a System object the connection ends";
   OdbSession odb;
   const guint32 system = odb.add("System");
+  nexalib_set_bt_conf(odb);
+  EXPECT_EQ(read_file(kRtorrentRc), rc) << "no BT settings, nothing to write";
   odb.set(system, {{"download", "200"}}, "BT");
   nexalib_set_bt_conf(odb);
   testing::expect_golden(read_file(kRtorrentRc), "services/rtorrent_download_only.golden");

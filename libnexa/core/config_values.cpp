@@ -21,6 +21,7 @@ std::string_view forbidden(ValueKind kind) {
     case ValueKind::kListItem: return "\r\n\0,"sv;
     case ValueKind::kOdbArrayItem: return "\r\n\0&"sv;
     case ValueKind::kDhcpWord: return "\r\n\0 \t;{}#\""sv;
+    case ValueKind::kLogHost: return "\r\n\0 \t;#@()\"'\\"sv;
     case ValueKind::kPathComponent: return "\r\n\0/"sv;
   }
   return "\r\n\0"sv;
@@ -51,7 +52,8 @@ bool is_acceptable(ValueKind kind, std::string_view value) {
 std::string flattened(ValueKind kind, std::string_view value) {
   const std::string_view bad = forbidden(kind);
   // Kinds that refuse blanks get an underscore.
-  const bool blanks_refused = kind == ValueKind::kAccountName || kind == ValueKind::kDhcpWord;
+  const bool blanks_refused = kind == ValueKind::kAccountName || kind == ValueKind::kDhcpWord ||
+                              kind == ValueKind::kLogHost;
   const char blank = blanks_refused ? '_' : ' ';
   std::string clean;
   clean.reserve(value.size());

@@ -20,14 +20,17 @@ enum class ValueKind {
   kDhcpWord,       // an unquoted value of a dhcpd.conf statement: nor a
                    // blank, ";", "{", "}", "#" or a double quote (each would
                    // end the statement, open a block, a comment or a string)
+  kLogHost,        // a remote host in a system logger rule: nor a blank, a
+                   // tab, ";", "#", "@", "(", ")", a quote or a backslash
+                   // (each would change how the logger reads the rule)
   kPathComponent,  // one name of a path: nor "/"; not empty, "." or ".."
 };
 
 // Whether the value can be written as it is.
 bool is_acceptable(ValueKind kind, std::string_view value);
 // The value with each character its kind forbids turned into a blank (an
-// underscore in account names and dhcpd.conf words; NUL dropped). A path component that stays
-// unacceptable gives "".
+// underscore in account names, dhcpd.conf words and log hosts; NUL
+// dropped). A path component that stays unacceptable gives "".
 std::string flattened(ValueKind kind, std::string_view value);
 
 }  // namespace nexa

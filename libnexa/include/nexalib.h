@@ -947,9 +947,47 @@ NEXALIB_API int nexalib_os_in_min_mode(OdbHandle *h);
 
 /* ---- Scheduled tasks, system log and time -------------------------------- */
 
+/* Replaces the job lines of root's crontab holding pattern with "schedule
+ * command" (only removes them when add is 0) and restarts cron in the
+ * background; the restart's status, -1 when the job would not be one whole
+ * line of at most 199 characters (nothing written). */
+NEXALIB_API int nexalib_update_crontab_file(OdbHandle *h, const char *schedule, const char *command,
+                                            const char *pattern, int add);
+/* Replaces the lines of "/etc/syslog.conf" holding pattern with rule and
+ * restarts the logger; its status, -1 when nothing was written. */
+NEXALIB_API int nexalib_update_syslog_file(OdbHandle *h, const char *rule, const char *pattern);
+/* Points the logger at namespace "Syslog"'s "logClient" of oid (the local
+ * file when empty) and notes it in "/var/log/messages"; 0. */
+NEXALIB_API int nexalib_construct_syslog_conf_and_append_message_to_log_file(OdbHandle *h, int oid);
+/* Sets the weekly time job and the clock from server ("none" removes the
+ * job); 0. */
+NEXALIB_API int nexalib_settime_set_ntpServer(OdbHandle *h, int unused, const char *server);
+
 /* ---- Alerts: mail and pop-up messages ------------------------------------ */
 
+/* Sends message as a pop-up to each machine of the odb array machines. */
+NEXALIB_API void nexalib_send_popup_messages_to_machines(const char *message, const char *machines);
+/* Mails body to each address of the odb array addresses from user@host
+ * through host (bodies past about 1.5 KB are cut); a null host sends
+ * nothing. */
+NEXALIB_API void nexalib_send_mail_to_user(const char *host, const char *addresses,
+                                           const char *user, const char *body);
+
 /* ---- BitTorrent client control ------------------------------------------- */
+
+/* Writes the "System" object's BitTorrent rates into "/root/.rtorrent.rc";
+ * without a "System" object ends the CGI connection (h is destroyed). */
+NEXALIB_API void nexalib_set_bt_conf(OdbHandle *h);
+/* Kills the rtorrent process that pattern names, listing processes into
+ * the file tmp_path. */
+NEXALIB_API void nexalib_stop_bt(const char *pattern, const char *tmp_path);
+NEXALIB_API void nexalib_remove_bt_status_files(const char *directory, const char *name);
+/* The number of running downloads; with no "BT" object ends the handler
+ * connection (h is destroyed) and returns 0. */
+NEXALIB_API int nexalib_bt_get_start_sessions(OdbHandle *h);
+/* Asks waiting downloads to start while fewer than 5 run; with no "BT"
+ * object ends the handler connection (h is destroyed). */
+NEXALIB_API void nexalib_bt_start_wait_sessions(OdbHandle *h);
 
 /* ---- Bonjour and the music server ---------------------------------------- */
 

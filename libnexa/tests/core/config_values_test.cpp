@@ -33,6 +33,8 @@ TEST(ConfigValues, EachKindRefusesItsSeparatorsAndLineBreaks) {
       {K::kOdbArrayItem, false, "a&b", "a b"},
       {K::kDhcpWord, true, "192.168.1.1,10.0.0.1", "192.168.1.1,10.0.0.1"},
       {K::kDhcpWord, false, "1.2.3.4; } #\"x{", "1.2.3.4______x_"},
+      {K::kLogHost, true, "[fe80::1]:514", "[fe80::1]:514"},
+      {K::kLogHost, false, "a b;c\t#(x)@'\\", "a_b_c___x____"},
       {K::kPathComponent, true, "My Share", "My Share"},
       {K::kPathComponent, false, "../etc", ".. etc"},
       {K::kPathComponent, false, "..", ""},

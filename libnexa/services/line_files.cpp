@@ -1,0 +1,65 @@
+// Small line-oriented system files edited as whole lines.
+#include "services/line_files.h"
+
+#include <cerrno>
+
+#include "core/owners.h"
+#include "core/string_lists.h"
+#include "core/text_files.h"
+
+namespace nexa {
+
+std::vector<std::string> whole_lines(std::string_view text) {
+  std::vector<std::string> lines;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const size_t length = end == std::string_view::npos ? text.size() : end + 1;
+    lines.emplace_back(text.substr(0, length));
+    text.remove_prefix(length);
+  }
+  return lines;
+}
+
+sys::Result<std::vector<std::string>> load_whole_lines(std::string_view path) {
+  sys::Result<std::string> text = sys::read_file(path);
+  if (!text) {
+    if (text.error() == ENOENT) return std::vector<std::string>{};
+    return sys::Status::failure(text.error());
+  }
+  return whole_lines(*text);
+}
+
+std::vector<std::string> without_records(const std::vector<std::string>& lines,
+                                         std::string_view pattern) {
+  // The one rule of what a record is lives with the exported list
+  // operation. It sees each line up to a NUL byte and keeps the order, and
+  // equal texts share their fate, so its survivors are matched back to the
+  // whole lines in order.
+  StringListPtr list(remove_records(to_string_list(lines).release(), pattern));
+  std::vector<std::string> kept;
+  const GSList* node = list.get();
+  for (const std::string& line : lines) {
+    if (!node || std::string_view(line.c_str()) != static_cast<const char*>(node->data)) continue;
+    kept.push_back(line);
+    node = node->next;
+  }
+  return kept;
+}
+
+std::string joined_lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line;
+  if (!text.empty() && text.back() != '\n') text += '\n';
+  return text;
+}
+
+sys::Status replace_records(std::string_view path, std::string_view pattern, std::string_view line,
+                            mode_t mode) {
+  sys::Result<std::vector<std::string>> lines = load_whole_lines(path);
+  if (!lines) return sys::Status::failure(lines.error());
+  std::string text = joined_lines(without_records(*lines, pattern));
+  text += line;
+  return write_text_file(text, path, mode);
+}
+
+}  // namespace nexa

@@ -2,20 +2,18 @@
 // converts its arguments, calls the library's C++ code and converts the
 // result.
 #include "nexalib.h"
-#include "services/alerts.h"
-#include "services/bittorrent.h"
-#include "services/crontab.h"
-#include "services/system_log.h"
-
-using namespace nexa;
 
 #include <cstring>
 
+#include "services/alerts.h"
+#include "services/bittorrent.h"
 #include "services/bonjour.h"
+#include "services/crontab.h"
 #include "services/music_server.h"
 #include "services/processes.h"
 #include "services/run_levels.h"
 #include "services/service_startup.h"
+#include "services/system_log.h"
 
 using namespace nexa;
 

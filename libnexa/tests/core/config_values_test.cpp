@@ -46,7 +46,9 @@ TEST(ConfigValues, EachKindRefusesItsSeparatorsAndLineBreaks) {
     SCOPED_TRACE(row.value);
     EXPECT_EQ(is_acceptable(row.kind, row.value), row.acceptable);
     EXPECT_EQ(flattened(row.kind, row.value), row.flat);
-    if (!row.flat.empty()) EXPECT_TRUE(is_acceptable(row.kind, row.flat)) << "flattening is enough";
+    if (!row.flat.empty()) {
+      EXPECT_TRUE(is_acceptable(row.kind, row.flat)) << "flattening is enough";
+    }
   }
 }
 

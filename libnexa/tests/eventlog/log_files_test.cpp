@@ -72,7 +72,9 @@ TEST_F(LogFilesTest, LogsOverTheLimitAreRotatedBeforeTheNextEntry) {
     const std::string log = read_file(kAdminLog);
     const std::string entry = log.substr(row.rotated ? 0 : row.size);
     EXPECT_EQ(entry.substr(entry.find(' ')), " next\n") << "one entry after the old content";
-    if (!row.rotated) EXPECT_EQ(log.substr(0, row.size), filled(row.size));
+    if (!row.rotated) {
+      EXPECT_EQ(log.substr(0, row.size), filled(row.size));
+    }
     EXPECT_EQ(read_file("/var/log/log.admin.old"), row.rotated ? filled(row.size) : older);
   }
 }

@@ -85,8 +85,12 @@ TEST_P(LogPagesHostile, NamesStayLiteral) {
             (std::vector<std::string>{"mkdir", "-p", path("/srv/log")}));
   // A name too long for the file system makes no page file, and no harm.
   const bool fits = value.size() < 200;
-  if (fits) EXPECT_EQ(read_file("/srv/log/." + value + "1"), "one\n");
-  if (fits) EXPECT_EQ(read_file("/srv/log/." + value + "9"), "");
+  if (fits) {
+    EXPECT_EQ(read_file("/srv/log/." + value + "1"), "one\n");
+  }
+  if (fits) {
+    EXPECT_EQ(read_file("/srv/log/." + value + "9"), "");
+  }
 
   // The directory is a word of its own too.
   commands.lines.clear();
@@ -95,7 +99,9 @@ TEST_P(LogPagesHostile, NamesStayLiteral) {
   ASSERT_EQ(commands.lines.size(), 2u);
   EXPECT_EQ(testing::shell_words(commands.lines[1]),
             (std::vector<std::string>{"mkdir", "-p", path(dir + "/log")}));
-  if (fits) EXPECT_EQ(read_file(dir + "/log/.admin1"), "one\n");
+  if (fits) {
+    EXPECT_EQ(read_file(dir + "/log/.admin1"), "one\n");
+  }
 }
 INSTANTIATE_TEST_SUITE_P(Hostile, LogPagesHostile, ::testing::ValuesIn(testing::hostile_values()),
                          testing::hostile_value_name);

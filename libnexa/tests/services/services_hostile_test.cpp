@@ -88,21 +88,19 @@ TEST_P(ServicesHostile, ValuesStayOneWordOrAreRefused) {
     EXPECT_TRUE(words == with_value("echo {} | smbclient -M pc1 &") ||
                 words == with_value("echo hi | smbclient -M {} &"));
 
-  // Mail is sent in a child; the command is printed, then run.
+  // Mail is sent in a child; each command is printed, then run.
+  const std::string file = " -i $ROOT/tmp/alert_email_forcrontd_data0 -r ";
   for (const auto& [mail, sent] :
-       {std::pair{"{} &a@x.org& alert",
-                  "-f alert@{} -t a@x.org -i $ROOT/tmp/alert_email_forcrontd_data0 -r {} &"},
-        {"mail.lan &{}@x.org& alert",
-         "-f alert@mail.lan -t {}@x.org -i $ROOT/tmp/alert_email_forcrontd_data0 -r mail.lan &"},
-        {"mail.lan &a@x.org& {}",
-         "-f {}@mail.lan -t a@x.org -i $ROOT/tmp/alert_email_forcrontd_data0 -r mail.lan &"}}) {
+       {std::pair{"{} &a@x.org& alert", "alert@{} -t a@x.org" + file + "{}"},
+        {"mail.lan &{}@x.org& alert", "alert@mail.lan -t {}@x.org" + file + "mail.lan"},
+        {"mail.lan &a@x.org& {}", "{}@mail.lan -t a@x.org" + file + "mail.lan"}}) {
     const std::vector<std::string> args = with_value(mail);
     if (args[1].find('&', 1) != args[1].size() - 1) continue;  // more than one address
     const std::string out = in_child([&] {
       nexalib_send_mail_to_user(args[0].c_str(), args[1].c_str(), args[2].c_str(), "hi");
       for (const std::string& line : commands.lines) std::printf("%s\n", unrooted(line).c_str());
     });
-    const std::string twice = std::string("smtpblast ") + sent + " smtpblast " + sent;
+    const std::string twice = "smtpblast -f " + sent + " & smtpblast -f " + sent + " &";
     EXPECT_TRUE(out.empty() || shell_words(out) == with_value(twice)) << out;
   }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <sstream>
 
 #include "library_test.h"
@@ -63,20 +64,16 @@ struct Row {
   std::string operator[](size_t i) const { return given(i) ? unescape(fields[i]) : ""; }
 };
 
-// Whether a field of a cron schedule is within lo..hi: "*", numbers,
-// ranges and steps, in a comma list.
+// Whether a field of a cron schedule is within lo..hi: "*", numbers and
+// ranges, each with an optional step, in a comma list.
 inline bool valid_cron_field(const std::string& field, int lo, int hi) {
+  static const std::regex item(R"((\*|(\d{1,2})(-(\d{1,2}))?)(/[1-9]\d*)?)");
   std::stringstream items(field + ",");
-  for (std::string item; std::getline(items, item, ',');) {
-    const size_t slash = item.find('/'), dash = item.find('-');
-    if (slash != npos && !valid_cron_field(item.substr(slash + 1), 1, 999)) return false;
-    const std::string range = item.substr(0, slash);
-    if (range == "*") continue;
-    for (const std::string& n : {range.substr(0, dash), range.substr(dash == npos ? 0 : dash + 1)})
-      if (n.empty() || n.find_first_not_of("0123456789") != npos || std::atoi(n.c_str()) < lo ||
-          std::atoi(n.c_str()) > hi)
-        return false;
-  }
+  std::smatch m;
+  for (std::string text; std::getline(items, text, ',');)
+    if (!std::regex_match(text, m, item) || (m[2].matched && std::stoi(m[2]) < lo) ||
+        (m[2].matched && std::stoi(m[2]) > hi) || (m[4].matched && std::stoi(m[4]) > hi))
+      return false;
   return true;
 }
 

@@ -1,158 +1,82 @@
-// The log files: time stamps, whole lines, rotation, concurrency and full
-// or unwritable file systems.
-#include "eventlog/log_files.h"
-
-#include <fcntl.h>
+// The log files: time stamps, whole lines, rotation, concurrent writers,
+// full or unwritable file systems, and the page files cut for display.
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <map>
-#include <sstream>
-#include <string>
-#include <vector>
 
-#include "library_test.h"
-#include "nexalib.h"
+#include "eventlog_test_support.h"
 
-namespace nexa {
-namespace {
+namespace nexa::testing {
 
-using testing::LibraryTest;
-
-class LogFilesTest : public LibraryTest {
- protected:
-  LogFilesTest() { std::filesystem::create_directories(path("/var/log")); }
-  std::string filled(size_t size) const { return std::string(size - 1, 'x') + "\n"; }
-};
-
-TEST_F(LogFilesTest, EntriesAreStampedWithLocalTime) {
-  const struct {
-    const char* zone;
-    const char* stamp;
-  } rows[] = {{"UTC0", "2026.3.5-07:08:09 "},
-              {"CET-1", "2026.3.5-08:08:09 "},
-              {"XXX+8", "2026.3.4-23:08:09 "}};
-  set_now(1772694489);  // 2026-03-05 07:08:09 UTC
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.zone);
-    const testing::ScopedEnv zone("TZ", row.zone);
-    ::tzset();
-    std::filesystem::remove(path(kAdminLog));
-    EXPECT_EQ(nexalib_log_admin("user %s changed %d%%", "%n", 7), 0);
-    EXPECT_EQ(read_file(kAdminLog), std::string(row.stamp) + "user %n changed 7%\n");
-  }
-  ::tzset();
-}
-
-TEST_F(LogFilesTest, MessagesStayOneLineAndAreNeverCut) {
-  const std::string long_text(5000, 'y');
-  EXPECT_EQ(odb_debug_mask_syslog("a\nb\r%s", long_text.c_str()), 0);
-  EXPECT_EQ(odb_debug_mask_syslog("%s", ""), 0);
-  EXPECT_EQ(read_file(kDebugLog), "a b " + long_text + "\n\n");
-  EXPECT_FALSE(exists(kAdminLog));
-  EXPECT_EQ(nexalib_log_admin(nullptr), -1);
-}
-
-TEST_F(LogFilesTest, LogsOverTheLimitAreRotatedBeforeTheNextEntry) {
-  const std::string older = "older\n";
-  const struct {
-    size_t size;
-    bool rotated;
-  } rows[] = {{1024000, false}, {1024001, true}};
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.size);
-    write_file(kAdminLog, filled(row.size));
-    write_file("/var/log/log.admin.old", older);
+TEST_F(EventLogTest, ALogOverTheLimitIsRenamedToTheWholeOldName) {
+  for (const size_t size : {1024000, 1024001}) {
+    SCOPED_TRACE(size);
+    write_file(kAdminLog, filled(size));
+    write_file("/var/log/log.admin.old", "older\n");
     EXPECT_EQ(nexalib_log_admin("next"), 0);
-    const std::string log = read_file(kAdminLog);
-    const std::string entry = log.substr(row.rotated ? 0 : row.size);
-    EXPECT_EQ(entry.substr(entry.find(' ')), " next\n") << "one entry after the old content";
-    if (!row.rotated) {
-      EXPECT_EQ(log.substr(0, row.size), filled(row.size));
-    }
-    EXPECT_EQ(read_file("/var/log/log.admin.old"), row.rotated ? filled(row.size) : older);
+    const bool rotated = size > 1024000;
+    const std::vector<std::string> lines = entries();  // the filler is one word
+    EXPECT_EQ(lines.size(), rotated ? 1u : 2u);
+    EXPECT_EQ(lines.back(), "next");
+    EXPECT_TRUE(rotated || lines.front() + "\n" == filled(size));
+    EXPECT_EQ(read_file("/var/log/log.admin.old"), rotated ? filled(size) : "older\n");
   }
-}
-
-TEST_F(LogFilesTest, CheckLogSizeRenamesToTheWholeOldName) {
-  const std::string dir = "/var/log/" + std::string(90, 'd');
-  const std::string log = dir + "/debug.log";
+  const std::string dir = "/var/log/" + std::string(90, 'd'), log = dir + "/debug.log";
   std::filesystem::create_directories(path(dir));
   write_file(log, filled(1024001));
   EXPECT_EQ(odb_debug_mask_check_log_size(log.c_str()), 0);
-  EXPECT_FALSE(exists(log));
-  EXPECT_EQ(read_file(log + ".old").size(), 1024001u);
-  EXPECT_EQ(odb_debug_mask_check_log_size(log.c_str()), 0) << "a missing file is left alone";
-  EXPECT_EQ(odb_debug_mask_check_log_size(nullptr), 0);
-
-  // The rename fails (a non-empty directory holds the ".old" name): the
-  // failure is returned, and an entry still goes to the full log.
-  write_file(kAdminLog, filled(1024001));
+  EXPECT_EQ(content(log + ".old").size() + exists(log), 1024001u);
+  EXPECT_EQ(odb_debug_mask_check_log_size(log.c_str()) + odb_debug_mask_check_log_size(nullptr), 0);
+  // A directory holds the ".old" name: the rename's failure is returned,
+  // and the entry still goes to the full log.
+  std::filesystem::remove(path("/var/log/log.admin.old"));
   write_file("/var/log/log.admin.old/keep", "x");
+  write_file(kAdminLog, filled(1024001));
   EXPECT_EQ(odb_debug_mask_check_log_size(kAdminLog), -1);
   EXPECT_EQ(nexalib_log_admin("kept"), 0);
-  EXPECT_GT(read_file(kAdminLog).size(), 1024001u);
+  EXPECT_EQ(entries().size(), 2u);
+  EXPECT_EQ(entries().back(), "kept");
 }
 
-TEST_F(LogFilesTest, ConcurrentWritersLoseNoEntryAcrossARotation) {
-  constexpr int kWriters = 8;
-  constexpr int kEntries = 200;
+TEST_F(EventLogTest, EightWritersLoseNoEntryAcrossARotation) {
   write_file(kAdminLog, filled(1024000 - 600));
-  // The writers start together: each waits until the pipe is closed.
   int start[2];
   ASSERT_EQ(::pipe(start), 0);
-  std::vector<pid_t> children;
-  for (int w = 0; w < kWriters; ++w) {
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::close(start[1]);
-      char go = 0;
-      (void)!::read(start[0], &go, 1);
-      for (int i = 0; i < kEntries; ++i) nexalib_log_admin("writer %d entry %d", w, i);
-      ::_exit(0);
-    }
-    children.push_back(child);
+  std::vector<pid_t> children(8);
+  for (int w = 0; w < 8; ++w) {
+    if ((children[w] = ::fork()) != 0) continue;
+    char go = 0;  // all start when the pipe is closed
+    ::close(start[1]);
+    (void)!::read(start[0], &go, 1);
+    for (int i = 0; i < 200; ++i) nexalib_log_admin("writer %d entry %d", w, i);
+    ::_exit(0);
   }
   ::close(start[0]);
   ::close(start[1]);
-  for (const pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
-  }
+  for (int status = -1; const pid_t child : children)
+    EXPECT_TRUE(::waitpid(child, &status, 0) == child && status == 0) << status;
+  EXPECT_TRUE(read_file("/var/log/log.admin.old").starts_with(filled(1024000 - 600)));
   std::map<std::string, int> seen;
-  for (const char* file : {"/var/log/log.admin.old", kAdminLog}) {
-    std::istringstream in(read_file(file));
-    for (std::string line; std::getline(in, line);)
-      if (line[0] != 'x') ++seen[line.substr(line.find(' ') + 1)];
-  }
-  EXPECT_EQ(read_file("/var/log/log.admin.old").substr(0, 1024000 - 600), filled(1024000 - 600));
-  EXPECT_EQ(seen.size(), static_cast<size_t>(kWriters * kEntries));
-  for (int w = 0; w < kWriters; ++w)
-    for (int i = 0; i < kEntries; ++i)
-      EXPECT_EQ(seen["writer " + std::to_string(w) + " entry " + std::to_string(i)], 1);
+  for (const char* log : {"/var/log/log.admin.old", kAdminLog})
+    for (const std::string& entry : entries(log)) ++seen[entry];
+  EXPECT_EQ(seen.size(), 8u * 200 + 1);  // with the filler
+  for (int n = 0; n < 8 * 200; ++n)
+    EXPECT_EQ(seen["writer " + std::to_string(n / 200) + " entry " + std::to_string(n % 200)], 1);
 }
 
-TEST_F(LogFilesTest, UnwritableLogsLoseTheEntryWhole) {
-  // A log directory that is a file: nothing can be created there.
+TEST_F(EventLogTest, AnUnwritableOrFullLogLosesTheEntryWhole) {
   std::filesystem::remove(path("/var/log"));
   write_file("/var/log", "not a directory");
-  EXPECT_EQ(nexalib_log_admin("lost"), -1);
-  EXPECT_EQ(odb_debug_mask_check_log_size(kAdminLog), 0);
+  EXPECT_EQ(nexalib_log_admin("lost") + odb_debug_mask_check_log_size(kAdminLog), -1);
   EXPECT_EQ(read_file("/var/log"), "not a directory");
+  EXPECT_EQ(nexalib_log_admin(nullptr) + odb_debug_mask_syslog(nullptr), -2) << "no format";
   std::filesystem::remove(path("/var/log"));
-  std::filesystem::create_directories(path("/var/log"));
-
   // A write cut short by the file size limit leaves no half line behind.
-  std::filesystem::remove(path(kAdminLog));
   write_file(kAdminLog, "first\n");
-  const testing::ChildResult child = testing::run_in_child([&] {
+  const ChildResult child = run_in_child([&] {
     ::signal(SIGXFSZ, SIG_IGN);
     const rlimit limit{20, 20};
     ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -161,15 +85,32 @@ TEST_F(LogFilesTest, UnwritableLogsLoseTheEntryWhole) {
   EXPECT_EQ(child.exit_status, 0);
   EXPECT_EQ(child.out, "-1");
   EXPECT_EQ(read_file(kAdminLog), "first\n");
+  // The log is a full device (only root may make one).
+  std::filesystem::remove(path(kAdminLog));
+  if (::mknod(path(kAdminLog).c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0) GTEST_SKIP();
+  EXPECT_EQ(nexalib_log_admin("lost") + odb_debug_mask_check_log_size(kAdminLog), -1);
 }
 
-TEST_F(LogFilesTest, AFullDiskLosesTheEntry) {
-  // The log is a full device itself (only root may make one).
-  if (::mknod(path(kAdminLog).c_str(), S_IFCHR | 0666, ::makedev(1, 7)) != 0)
-    GTEST_SKIP() << "cannot make a device node here";
-  EXPECT_EQ(nexalib_log_admin("lost"), -1);
-  EXPECT_EQ(odb_debug_mask_check_log_size(kAdminLog), 0);
+TEST_F(EventLogTest, PagesAreThirtyReadsWithoutBlankLinesAndAllNineExist) {
+  std::string log;
+  for (int n = 1; n <= 300; ++n) {
+    const std::string line = n == 20 ? std::string(300, 'L') : "entry " + std::to_string(n);
+    log += (n % 7 ? line : "") + "\n";
+  }
+  write_file("/var/log/log.admin", log);
+  write_file("/var/log/empty", "");
+  write_log_to_other_file("admin", "/srv", "/var/log/log.admin");
+  write_log_to_other_file("empty", "/srv", "/var/log/empty");
+  std::string pages;
+  for (const std::string n : {"1", "2", "3", "4", "5", "6", "7", "8", "9"}) {
+    pages += "== page " + n + "\n" + content("/srv/log/.admin" + n);
+    EXPECT_EQ(content("/srv/log/.empty" + n), "");
+  }
+  expect_golden(pages, "eventlog/pages_300.golden");
+  // A log that cannot be opened: the old pages go, no new ones are made.
+  write_log_to_other_file("other", "/srv", "/var/log/missing");
+  EXPECT_EQ(commands.lines.size(), 6u);
+  EXPECT_FALSE(exists("/srv/log/.other1"));
 }
 
-}  // namespace
-}  // namespace nexa
+}  // namespace nexa::testing

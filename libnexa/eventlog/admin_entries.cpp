@@ -231,7 +231,7 @@ int log_quota(OdbProps* user, OdbProps* props, int result) {
 }
 
 int log_admin_session(OdbHandle* handle, int oid, OdbProps* props, int result) {
-  if (!props || !handle) return 0;
+  if (!props) return 0;
   using Writer = int (*)(OdbProps*, int);
   const struct {
     std::string_view name;
@@ -253,8 +253,12 @@ int log_admin_session(OdbHandle* handle, int oid, OdbProps* props, int result) {
   if (const char* ns = odb_props_get(props, "NAMESPACE")) {
     for (const auto& each : namespaces)
       if (each.name == ns) written += each.writer(props, result);
-    if (std::string_view(ns) == "Disk")
-      written += log_quota(odb_get_cmnd(handle, static_cast<guint32>(oid), ""), props, result);
+    // Only the quota entry needs the user object; without a connection it
+    // reads as gone (the empty name).
+    if (std::string_view(ns) == "Disk") {
+      OdbProps* user = handle ? odb_get_cmnd(handle, static_cast<guint32>(oid), "") : nullptr;
+      written += log_quota(user, props, result);
+    }
   }
   return written;
 }

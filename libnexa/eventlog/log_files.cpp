@@ -43,12 +43,15 @@ std::optional<LockedLog> lock_log(const std::string& mapped, int flags) {
   return std::nullopt;
 }
 
-// The rename of a locked log that is over the limit: 0, or rename's -1.
-int rotate_if_full(std::string_view path, const std::string& mapped, const LockedLog& log) {
-  if (log.size <= kLogSizeLimit) return 0;
+enum class Rotation { kNotNeeded, kDone, kFailed };
+
+// Renames a locked log that is over the limit to the whole "<path>.old".
+Rotation rotate_if_full(std::string_view path, const std::string& mapped, const LockedLog& log) {
+  if (log.size <= kLogSizeLimit) return Rotation::kNotNeeded;
   std::string old_name(path);
   old_name += ".old";
-  return ::rename(mapped.c_str(), sys::map_path(old_name).c_str());
+  return ::rename(mapped.c_str(), sys::map_path(old_name).c_str()) == 0 ? Rotation::kDone
+                                                                        : Rotation::kFailed;
 }
 
 }  // namespace
@@ -78,7 +81,7 @@ int check_log_size(std::string_view path) {
   const std::string mapped = sys::map_path(path);
   // A log that cannot be read counts as a failed status read: no rotation.
   const std::optional<LockedLog> log = lock_log(mapped, O_RDONLY);
-  return log ? rotate_if_full(path, mapped, *log) : 0;
+  return log && rotate_if_full(path, mapped, *log) == Rotation::kFailed ? -1 : 0;
 }
 
 bool append_entry(std::string_view path, std::string_view text, bool stamped) {
@@ -88,9 +91,12 @@ bool append_entry(std::string_view path, std::string_view text, bool stamped) {
   const std::string mapped = sys::map_path(path);
   std::optional<LockedLog> log = lock_log(mapped, O_WRONLY | O_APPEND | O_CREAT);
   // After a rotation the entry starts the new file; a failed rename leaves
-  // the entry to the full file, as before.
-  if (log && log->size > kLogSizeLimit && rotate_if_full(path, mapped, *log) == 0)
+  // the entry to the full file, as before. The renamed file's lock goes
+  // first: a second lock on one file would wait for this very writer.
+  if (log && rotate_if_full(path, mapped, *log) == Rotation::kDone) {
+    log.reset();
     log = lock_log(mapped, O_WRONLY | O_APPEND | O_CREAT);
+  }
   if (!log) return false;
   const ssize_t written = ::write(log->fd.get(), line.data(), line.size());
   if (written == static_cast<ssize_t>(line.size())) return true;

@@ -161,8 +161,9 @@ TEST_P(DhcpHostile, FileStaysWellFormed) {
     depth += last == '{' ? 1 : last == '}' ? -1 : 0;
     EXPECT_GE(depth, 0);
     const std::string_view body = std::string_view(line).substr(0, line.size() - 1);
-    if (!line.starts_with("option domain-name \""))
+    if (!line.starts_with("option domain-name \"")) {
       EXPECT_EQ(body.find_first_of("#\";{}"), std::string_view::npos);
+    }
   }
   EXPECT_EQ(depth, 0);
   EXPECT_NE(text.find("subnet-mask 255.255.255.0;"), std::string::npos) << "the rest stays";

@@ -106,7 +106,9 @@ TEST_F(NetworkObjectsTest, DefaultSystemClearsOnlyWhatIsSet) {
       after.push_back(value ? std::string(key) + "=" + value : key);
     }
     EXPECT_EQ(after, row.after);
-    if (row.before == rows[0].before) EXPECT_TRUE(odb.log().empty()) << "nothing to clear";
+    if (row.before == rows[0].before) {
+      EXPECT_TRUE(odb.log().empty()) << "nothing to clear";
+    }
     odb_destroy_cmnd(odb, system);
   }
   const testing::ChildResult child =

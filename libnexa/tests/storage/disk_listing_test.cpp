@@ -84,7 +84,9 @@ TEST_F(SlotTableTest, SlotsInBothControllerModes) {
     SCOPED_TRACE(std::string(row.bus) + " " + row.id + " " + row.host);
     const auto slot = panel_slot(row.second, row.bus, row.id, row.host);
     EXPECT_EQ(slot.has_value(), row.slot != nullptr);
-    if (slot && row.slot) EXPECT_EQ(*slot, row.slot);
+    if (slot && row.slot) {
+      EXPECT_EQ(*slot, row.slot);
+    }
   }
   EXPECT_FALSE(sata_second_mode()) << "no status file: the first mode";
   write_file("/proc/sata_stat", "P0: up\nP3: up\n");

@@ -34,7 +34,9 @@ TEST_F(FormattingTest, ProgressLinesBecomePercentages) {
     write_file("/tmp/.fifo.tmp", std::string(row.line) + "\nsecond line\n");
     EXPECT_EQ(nexalib_get_mke2fs_percentage(row.flag), row.result);
     EXPECT_EQ(read_file("/tmp/disk.percent"), row.written ? row.written : "old");
-    if (row.written) EXPECT_EQ(mode_of("/tmp/disk.percent"), 0755u);
+    if (row.written) {
+      EXPECT_EQ(mode_of("/tmp/disk.percent"), 0755u);
+    }
   }
   remove(path("/tmp/.fifo.tmp").c_str());
   EXPECT_EQ(nexalib_get_mke2fs_percentage(0), 0) << "no progress file";

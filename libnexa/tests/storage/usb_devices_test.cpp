@@ -63,7 +63,9 @@ TEST(UsbDeviceWalk, HostileListsStayInTheRecord) {
                              "\nI: Cls=" + hostile.value + "\nI: Cls=zz";
     walk_usb_devices(text, record, 8, 0);
     // A line break in a value changes the list's shape, not the bounds.
-    if (hostile.value.find('\n') == std::string::npos) EXPECT_EQ(record.found, 1);
+    if (hostile.value.find('\n') == std::string::npos) {
+      EXPECT_EQ(record.found, 1);
+    }
     EXPECT_LE(std::strlen(record.manufacturer), 79u);
     EXPECT_LE(std::strlen(record.product), 159u);
   }

@@ -24,7 +24,7 @@ class UwbTest : public LibraryTest {
   UwbTest() { std::filesystem::create_directories(path("/tmp")); }
   // The tool writes text to the file its command line redirects into.
   void tool_prints(const std::string& prefix, const std::string& text) {
-    commands.on(prefix, [this, text](const std::string& line) {
+    commands.on(prefix, [text](const std::string& line) {
       const Words words = shell_words(line);
       std::ofstream(words.back(), std::ios::trunc) << text;
       return 0;

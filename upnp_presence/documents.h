@@ -8,8 +8,10 @@ namespace presence {
 
 inline constexpr std::string_view kServer = "POSIX, UPnP/1.0, Orvane Tessel/1.0.1545";
 
-// Text safe inside an XML element: markup characters become entities and
-// control characters XML cannot carry are dropped.
+// Text safe inside an XML element whatever the bytes: markup characters
+// become entities, control characters are dropped and bytes that are not
+// well-formed UTF-8 become U+FFFD, so a control point never rejects the
+// document.
 std::string xml_escape(std::string_view text);
 
 // The whole reply to a GET of "/": header lines, then the description with

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <random>
+#include <string>
 
 #include "documents.h"
 #include "packed_documents.h"
@@ -126,9 +128,43 @@ TEST(PackedDocuments, DescriptionCarriesTheValuesEscaped) {
       "<eventSubURL>MediaService/event</eventSubURL></service></serviceList></device></root>");
 }
 
-TEST(XmlEscape, DropsCharactersXmlCannotCarry) {
-  EXPECT_EQ(xml_escape("a\"b'c\x01\td\n"), "a&quot;b&apos;c\td");
-  EXPECT_EQ(xml_escape("%s"), "%s");
+TEST(XmlEscape, KeepsTextWellFormedWhateverTheBytes) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  const struct {
+    std::string in, out;
+  } rows[] = {
+      {"a\"b'c\x01\td\n", "a&quot;b&apos;c\td"},
+      {"%s <&>", "%s &lt;&amp;&gt;"},
+      {"Caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x8E\xB5", "Caf\xC3\xA9 \xE6\x97\xA5 \xF0\x9F\x8E\xB5"},
+      {"Caf\xE9", "Caf" + fffd},                        // Latin-1
+      {"\x80x\xBF", fffd + "x" + fffd},                 // stray continuations
+      {"\xC0\xAF", fffd + fffd},                        // overlong "/"
+      {"\xE0\x80\xAF", fffd + fffd + fffd},             // overlong, three bytes
+      {"\xED\xA0\x80", fffd + fffd + fffd},             // a surrogate
+      {"\xF4\x90\x80\x80", fffd + fffd + fffd + fffd},  // past U+10FFFF
+      {"\xF5\xFE\xFF", fffd + fffd + fffd},             // never in UTF-8
+      {"ab\xE6\x97", "ab" + fffd + fffd},               // cut at the end
+      {"\x7F\xC2\x85\xC2\x9F\xC2\xA0", "\xC2\xA0"},     // DEL and C1 controls
+      {"\xEF\xBF\xBE\xEF\xBF\xBF\xEF\xBF\xBD", fffd},   // non-characters
+      {std::string("a\0b", 3), "ab"},
+  };
+  for (const auto& row : rows) EXPECT_EQ(xml_escape(row.in), row.out) << row.in;
+}
+
+TEST(XmlEscape, AnXmlParserAcceptsTheDescriptionWithAnyNameBytes) {
+  std::string name;
+  for (int byte = 0; byte < 256; ++byte) name += static_cast<char>(byte);
+  name += "\xE6\x97\xA5\xED\xA0\x80\xF0\x9F\x8E";
+  const std::string doc = build_description_document(name, "0000001", "f6edff09");
+  // Python's expat parser is as strict as a control point's.
+  std::FILE* parser = ::popen(
+      "/usr/bin/python3 -c 'import sys, xml.dom.minidom; "
+      "xml.dom.minidom.parseString(sys.stdin.buffer.read())'",
+      "w");
+  ASSERT_NE(parser, nullptr);
+  const std::string body = doc.substr(doc.find("\r\n\r\n") + 4);
+  std::fwrite(body.data(), 1, body.size(), parser);
+  EXPECT_EQ(::pclose(parser), 0) << "the parser refused the document";
 }
 
 }  // namespace

@@ -173,6 +173,21 @@ CommandRunner& current_runner() {
   return runner;
 }
 
+// With NEXALIB_COMMAND_LOG naming a file, commands are appended to it, one
+// line each, instead of being run: a host program can then drive the
+// library against a sandbox root without restarting the machine's services
+// or touching its real paths (commands name them unmapped). A log that
+// cannot be written gives -1; the command still does not run.
+const char* command_log() {
+  const char* file = std::getenv("NEXALIB_COMMAND_LOG");
+  return file && *file ? file : nullptr;
+}
+
+int record_command(const char* log_file, const std::string& command_line) {
+  const UniqueFd fd(::open(log_file, O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644));
+  return fd && write_all(fd.get(), command_line + "\n") ? 0 : -1;
+}
+
 }  // namespace
 
 std::string map_path(std::string_view path, LastLink last) {
@@ -279,6 +294,7 @@ int run_command(const CommandLine& command) {
     return -1;
   }
   if (const CommandRunner& runner = current_runner()) return runner(command.str());
+  if (const char* log_file = command_log()) return record_command(log_file, command.str());
   return std::system(command.str().c_str());
 }
 

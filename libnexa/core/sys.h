@@ -95,7 +95,10 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
 // ---- Commands. Every shell command goes through run_command, which hands
 // it to the current runner (system(3) unless a test installed another) and
 // returns the status as system(3) gives it; a line holding a refused value
-// is not run and gives -1.
+// is not run and gives -1. Without an installed runner and with
+// NEXALIB_COMMAND_LOG naming a file, each line is appended to that file
+// (not mapped) instead of run, with status 0 (-1 when it cannot be
+// written).
 using CommandRunner = std::function<int(const std::string& command_line)>;
 int run_command(const CommandLine& command);
 // Installs a runner (an empty one restores system(3)); returns the previous.

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "library_test.h"
+#include "scoped_env.h"
 
 namespace nexa {
 namespace {
@@ -173,6 +174,22 @@ TEST_F(SysTest, RunnerCanBeReplacedAndRestored) {
   EXPECT_EQ(commands.lines, std::vector<std::string>{"true"});
   auto recorder = sys::set_command_runner({});
   EXPECT_EQ(sys::run_command(CommandLine("exit 3")), 3 << 8) << "the real shell runs";
+  sys::set_command_runner(std::move(recorder));
+}
+
+TEST_F(SysTest, CommandLogRecordsInsteadOfRunning) {
+  const std::string marker = path("/ran");
+  const std::string log = path("/commands.log");
+  const testing::ScopedEnv logging("NEXALIB_COMMAND_LOG", log.c_str());
+  auto recorder = sys::set_command_runner({});
+  EXPECT_EQ(sys::run_command(std::move(CommandLine("/usr/bin/touch ").word(marker))), 0);
+  EXPECT_EQ(sys::run_command(CommandLine("exit 3")), 0);
+  EXPECT_FALSE(exists("/ran")) << "a logged command does not run";
+  EXPECT_EQ(read_file("/commands.log"), "/usr/bin/touch " + marker + "\nexit 3\n");
+
+  const testing::ScopedEnv unwritable("NEXALIB_COMMAND_LOG", root.c_str());
+  EXPECT_EQ(sys::run_command(std::move(CommandLine("/usr/bin/touch ").word(marker))), -1);
+  EXPECT_FALSE(exists("/ran")) << "nor does one the log could not take";
   sys::set_command_runner(std::move(recorder));
 }
 

@@ -19,7 +19,7 @@ fi
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-mapfile -t sources < <(git ls-files -- upnp_presence libnexa platform bench cmake |
+mapfile -t sources < <(git ls-files -- upnp_presence libnexa platform bench cmake examples |
   grep -E '\.(c|cpp|h)$')
 summary=()
 failed=0

@@ -9,15 +9,20 @@
 
 namespace nexa {
 
-std::vector<std::string> whole_lines(std::string_view text) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> text_lines(std::string_view text) {
+  std::vector<std::string_view> lines;
   while (!text.empty()) {
     const size_t end = text.find('\n');
-    const size_t length = end == std::string_view::npos ? text.size() : end + 1;
-    lines.emplace_back(text.substr(0, length));
-    text.remove_prefix(length);
+    const size_t size = end == std::string_view::npos ? text.size() : end + 1;
+    lines.push_back(text.substr(0, size));
+    text.remove_prefix(size);
   }
   return lines;
+}
+
+std::vector<std::string> whole_lines(std::string_view text) {
+  const std::vector<std::string_view> views = text_lines(text);
+  return {views.begin(), views.end()};
 }
 
 sys::Result<std::vector<std::string>> load_whole_lines(std::string_view path) {

@@ -14,6 +14,8 @@ namespace nexa {
 
 // The lines of a text, each with its line feed; a last line without one
 // comes last as it is.
+std::vector<std::string_view> text_lines(std::string_view text);
+// The same lines as copies, for editing in place.
 std::vector<std::string> whole_lines(std::string_view text);
 // The file's whole lines; a missing file has none.
 sys::Result<std::vector<std::string>> load_whole_lines(std::string_view path);

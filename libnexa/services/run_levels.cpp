@@ -63,17 +63,6 @@ int refuse(std::string_view what, std::string_view file) {
 
 }  // namespace
 
-std::vector<std::string_view> text_lines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const size_t end = text.find('\n');
-    const size_t size = end == std::string_view::npos ? text.size() : end + 1;
-    lines.push_back(text.substr(0, size));
-    text.remove_prefix(size);
-  }
-  return lines;
-}
-
 std::string with_run_level_line(std::string_view text, std::string_view key, bool yes) {
   const std::string line = std::string(key) + (yes ? "=\"YES\"\n" : "=\"NO\"\n");
   const std::string closed = closed_text(text);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "odb.h"
+#include "services/line_files.h"
 
 namespace nexa {
 
@@ -19,9 +20,6 @@ inline constexpr std::string_view kTelnetEnabled =
     "telnet\tstream\ttcp\tnowait\troot\t/usr/sbin/telnetd\ttelnetd";
 inline constexpr std::string_view kTelnetDisabled =
     "###telnet\tstream\ttcp\tnowait\troot\t/usr/sbin/telnetd\ttelnetd";
-
-// The lines of a text, each with its line feed (the last may lack one).
-std::vector<std::string_view> text_lines(std::string_view text);
 
 // The run-level text with key="YES" (or "NO") in place of the first line
 // that holds the key followed by "=" after leading blanks and tabs, or

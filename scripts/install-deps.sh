@@ -15,6 +15,9 @@ packages=(
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
   samba-common-bin proftpd-core passwd
   isc-dhcp-server rsyslog
+  qemu-user libgtest-dev:armhf libgmock-dev:armhf
+  samba smbclient isc-dhcp-client busybox-static openssl
+  lighttpd chromium python3-websocket
 )
 
 missing=()

@@ -5,7 +5,9 @@ set(CMAKE_C_COMPILER arm-linux-gnueabihf-gcc)
 set(CMAKE_CXX_COMPILER arm-linux-gnueabihf-g++)
 # Everything is built by the same compiler; GCC 7.1's ARM ABI note is noise.
 set(CMAKE_CXX_FLAGS_INIT -Wno-psabi)
-set(CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabihf)
+# The cross toolchain's own root, then Debian's multiarch armhf packages
+# (GLib, GoogleTest) under /usr/lib/arm-linux-gnueabihf.
+set(CMAKE_FIND_ROOT_PATH /usr/arm-linux-gnueabihf /)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Demonstrates upnp_presence on a private test LAN: announcements, discovery by real control points, HTTP, redirect, stop.
+# Demonstrates upnp_presence on a private test LAN (announcements, discovery by real
+# control points, HTTP, redirect, stop), then the library: the example appliance with
+# its real services, and a CGI page on the library in a real browser.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -230,6 +232,34 @@ for pid in "${started[@]}"; do
   if _lan_alive "$pid"; then left_pids=$((left_pids + 1)); fi
 done
 note "namespaces left: $left_ns; processes started here still running: $left_pids"
+
+section "The library: the example appliance (examples/)"
+# The handlers' work done by small programs on the public header, on a
+# sandbox root; then the real services read what the library wrote, each in
+# a private network and mount namespace of its own (examples/services).
+appliance_out=$root/build/release/appliance-demo
+rm -rf "$appliance_out"
+note "configuration: examples/appliance.conf (three users, two groups, four shares, a printer, a LAN with DHCP)"
+note "files and logs: $appliance_out"
+appliance_started=$SECONDS
+services_status=0
+examples/services/run_services.sh build/release "$appliance_out" >"$appliance_out.log" 2>&1 ||
+  services_status=$?
+sed -n '/^== appliance_/,/^$/p' "$appliance_out/appliance.log" | indent
+note "Samba, ProFTPD, ISC dhcpd, rsyslogd (and a receiving one on the log host), busybox crond;"
+note "clients on their own namespaces: smbclient, curl, udhcpc, logger:"
+indent <"$appliance_out.log"
+note "$((SECONDS - appliance_started)) s, mostly waiting for cron's next minute"
+[ "$services_status" = 0 ] || problem "the example appliance's services did not all do what the configuration asks"
+if [ -x examples/cgi/run_browser.sh ]; then
+  section "The library in a real browser: a CGI page served by lighttpd, driven by headless Chromium"
+  browser_status=0
+  browser_log=$root/build/release/browser-demo.log
+  examples/cgi/run_browser.sh build/release "$root/build/release/browser-demo" --screenshot \
+    >"$browser_log" 2>&1 || browser_status=$?
+  indent <"$browser_log"
+  [ "$browser_status" = 0 ] || problem "the browser run failed"
+fi
 
 if [ "$problems" -gt 0 ]; then
   section "Done, with $problems problem(s) marked !! above"

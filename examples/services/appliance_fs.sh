@@ -13,6 +13,7 @@
 # Nothing of it is visible outside that mount namespace.
 
 APPFS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+# shellcheck disable=SC2034  # the modules try the shares as each of them
 APPFS_USERS=(alice bob carol)
 
 # appfs_password USER: the demo password of USER.

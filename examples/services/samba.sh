@@ -6,7 +6,7 @@
 . "$(dirname "${BASH_SOURCE[0]}")/appliance_fs.sh"
 
 SAMBA_SHARES=(public family photos alice-work)
-SAMBA_PRINTER=lp
+SAMBA_PRINTER="lp"
 
 # The spooler the print command names: it keeps what it is given where the
 # check finds it (a copy of the job and a line about it), then drops the
@@ -41,7 +41,7 @@ samba_layers() {
 }
 
 samba_server_start() {
-  local work=$1 root=$work/root user pw
+  local work=$1 root=$1/root user pw
   box_holder_start smbd "$BOX_APPLIANCE_NS"
   appfs_root_make smbd "$root" "$work/etc" "$work/usr"
   box_in smbd mkdir -p -m 0755 "$root/var/lib/samba/private" "$root/var/cache/samba" \
@@ -94,12 +94,12 @@ samba_try() {
   printf 'from %s over Samba\n' "$user" >"$work/up-$tag"
   if samba_client smbclient "//$BOX_APPLIANCE_ADDR/$share" "${auth[@]}" \
     -c "get samba-probe.txt $work/down-$tag" >/dev/null 2>&1 &&
-    cmp -s "$work/down-$tag" "$dir/samba-probe.txt"; then got=read; fi
+    cmp -s "$work/down-$tag" "$dir/samba-probe.txt"; then got="read"; fi
   if samba_client smbclient "//$BOX_APPLIANCE_ADDR/$share" "${auth[@]}" \
     -c "put $work/up-$tag samba-$user.txt" >/dev/null 2>&1 &&
     cmp -s "$work/up-$tag" "$dir/samba-$user.txt"; then
     # Writing without reading is no access this appliance grants.
-    if [ "$got" = read ]; then got=write; else got=write-only; fi
+    if [ "$got" = read ]; then got="write"; else got="write-only"; fi
   fi
   echo "$got"
 }
@@ -130,15 +130,15 @@ samba_access() {
 # The printer share shows once the spooler's printer list was asked for;
 # then a job from alice must reach the print command byte for byte.
 samba_print() {
-  local work=$1 pw job tries=50
+  local work=$1 pw printer user job waits=50
   pw=$(appfs_password alice)
   samba_client rpcclient -U "alice%$pw" -c enumprinters "$BOX_APPLIANCE_ADDR" >/dev/null
   head -c 3000 /dev/urandom | base64 >"$work/job.txt"
   samba_client smbclient "//$BOX_APPLIANCE_ADDR/$SAMBA_PRINTER" -U "alice%$pw" \
     -c "print $work/job.txt" >/dev/null
-  while [ ! -s "$work/received/jobs" ] && [ "$tries" -gt 0 ]; do
+  while [ ! -s "$work/received/jobs" ] && [ "$waits" -gt 0 ]; do
     sleep 0.1
-    tries=$((tries - 1))
+    waits=$((waits - 1))
   done
   read -r printer user job <"$work/received/jobs" || {
     echo "printer $SAMBA_PRINTER: the print command received nothing"
@@ -169,8 +169,8 @@ samba_run() {
   echo "access tried after $((SECONDS - started)) s"
   samba_print "$work" >"$BOX_RESULTS/print.txt" || status=1
   {
-    echo "smbclient -L (after the printer list): $(samba_list -N | sort | tr '\n' ' ')"
-    echo "smbclient -L (first): $(sort <<<"$shares" | tr '\n' ' ')"
+    echo "smbclient -L: $(sort <<<"$shares" | tr '\n' ' ')"
+    echo "smbclient -L after the printer list: $(samba_list -N | sort | tr '\n' ' ')"
     cat "$BOX_RESULTS/print.txt"
     echo "samba checks took $((SECONDS - started)) s"
   } >"$BOX_RESULTS/samba.txt"

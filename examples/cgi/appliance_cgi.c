@@ -17,6 +17,23 @@ static const char *const kPage = "/usr/webroot/shares.html";
 static const char *const kSelf = "appliance.cgi";
 static const char *const kDomain = "message";
 
+static const char *entity_of(char c) {
+  switch (c) {
+    case '&':
+      return "&amp;";
+    case '<':
+      return "&lt;";
+    case '>':
+      return "&gt;";
+    case '"':
+      return "&quot;";
+    case '\'':
+      return "&#39;";
+    default:
+      return NULL;
+  }
+}
+
 /* The template engine prints values as they are: everything that comes
  * from the user or a catalog goes through here first. The result is
  * malloc'ed; NULL when memory is lacking. */
@@ -24,28 +41,16 @@ static char *html_escaped(const char *text) {
   size_t size = 1;
   const char *in;
   char *out, *end;
-  for (in = text; *in; ++in) size += strchr("&<>\"'", *in) ? 6 : 1;
+  for (in = text; *in; ++in) size += entity_of(*in) ? strlen(entity_of(*in)) : 1;
   out = malloc(size);
   if (!out) return NULL;
   for (in = text, end = out; *in; ++in) {
-    switch (*in) {
-      case '&':
-        end += sprintf(end, "&amp;");
-        break;
-      case '<':
-        end += sprintf(end, "&lt;");
-        break;
-      case '>':
-        end += sprintf(end, "&gt;");
-        break;
-      case '"':
-        end += sprintf(end, "&quot;");
-        break;
-      case '\'':
-        end += sprintf(end, "&#39;");
-        break;
-      default:
-        *end++ = *in;
+    const char *entity = entity_of(*in);
+    if (entity) {
+      memcpy(end, entity, strlen(entity));
+      end += strlen(entity);
+    } else {
+      *end++ = *in;
     }
   }
   *end = '\0';

@@ -165,8 +165,10 @@ def add_share_in_french(tools, url):
     expect("scripts in the page", after["scripts"], 0)
     expect("rows after adding", after["rows"], before["rows"] + [list(NEW_SHARE)])
     # The form, then the redirect page's empty re-post.
-    kinds = [kind for kind, _ in posts_seen(tools)]
-    expect("POST requests", kinds, ["application/x-www-form-urlencoded", "multipart/form-data"])
+    posts = posts_seen(tools)
+    expect("POST requests", [kind for kind, _ in posts],
+           ["application/x-www-form-urlencoded", "multipart/form-data"])
+    print(f"fr: form body {posts[0][1]}")
     print(f"fr: {len(before['rows'])} shares, then {NEW_SHARE[0]!r} added through the redirect")
     return after["rows"]
 

@@ -178,12 +178,31 @@ Charset charset_of(std::string_view lang) {
   return {"ISO-8859-1", ""};
 }
 
+// The error text comes from the request's query: anyone can put markup in a
+// link to the page, so it goes into the page as text. The bytes themselves
+// stay as they are, whatever the page's character set.
+std::string html_text(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 void patch_error_message(const char* lang, PatchMem* p) {
   std::string err_msg;
   for (const auto& [key, value] : query_form())
     if (key == "err_msg") err_msg = value;  // the last one counts, as in a form table
   append_page_value(p, "err_msg",
-                    err_msg.empty() ? "" : translate_daemon_error(lang, err_msg.data()));
+                    err_msg.empty() ? "" : html_text(translate_daemon_error(lang, err_msg.data())));
 }
 
 void patch_charset(const char* lang, PatchMem* p) {

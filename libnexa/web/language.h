@@ -37,7 +37,8 @@ struct Charset {
 Charset charset_of(std::string_view lang);
 
 // The page values of the daemon's error in QUERY_STRING's "err_msg",
-// translated, and of the language's character set.
+// translated and made plain text (markup escaped), and of the language's
+// character set.
 void patch_error_message(const char* lang, PatchMem* p);
 void patch_charset(const char* lang, PatchMem* p);
 

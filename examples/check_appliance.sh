@@ -60,10 +60,8 @@ printers|printable|Yes
 printers|path|/var/spool/samba
 TABLE
 
-# FTP: the blocks inside enough of a server for proftpd to read them.
-ftp_check=$out/proftpd-check.conf
-printf 'ServerType standalone\nPort 20021\nUser nobody\nGroup nogroup\nDefaultRoot ~\n' > "$ftp_check"
-cat "$root/usr/ruvoro/etc/proftpd.conf" >> "$ftp_check"
+# FTP: the image's server settings with the library's blocks after them.
+ftp_check=$root/usr/ruvoro/etc/proftpd.conf
 accepted "proftpd.conf (proftpd -t)" proftpd -t -c "$ftp_check"
 [ "$(grep -c '^<Directory /shares/system/' "$ftp_check")" = 4 ] || fail "not one FTP block per share"
 for line in "AllowAll" "AllowGroup family" "AllowUser carol" "AllowUser alice"; do

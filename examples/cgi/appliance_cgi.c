@@ -73,15 +73,6 @@ static void append_label(PatchMem *p, const char *lang, const char *name, const 
   append_escaped(p, name, nexalib_ui_gettext(lang, kDomain, msgid));
 }
 
-/* As show_system_error_message, but escaped: the query is the requester's
- * text and the library puts it into the page as it stands. */
-static void append_error_message(PatchMem *p, const char *lang) {
-  GHashTable *query = nexalib_get_get_data();
-  char *id = query ? (char *)g_hash_table_lookup(query, "err_msg") : NULL;
-  append_escaped(p, "err_msg", id ? i18n_odbd_err_msg(lang, id) : "");
-  if (query) nexalib_g_hash_table_free_all(query);
-}
-
 /* One loop pass per share; a loop without any pass would end the page at
  * the table, so an empty configuration gets one row saying so. */
 static void add_share_rows(OdbHandle *h, PatchMem *p, const char *lang) {
@@ -115,7 +106,7 @@ static void show_page(OdbHandle *h) {
   append_label(p, lang, "descriptionLabel", "Description");
   append_label(p, lang, "submitLabel", "Add");
   append_label(p, lang, "listTitle", "Existing shares");
-  append_error_message(p, lang);
+  show_system_error_message(lang, p);
   add_share_rows(h, p, lang);
   HttpSendFile(kPage, p);
 }

@@ -258,7 +258,11 @@ if [ -x examples/cgi/run_browser.sh ]; then
   examples/cgi/run_browser.sh build/release "$root/build/release/browser-demo" --screenshot \
     >"$browser_log" 2>&1 || browser_status=$?
   indent <"$browser_log"
-  [ "$browser_status" = 0 ] || problem "the browser run failed"
+  if [ "$browser_status" = 0 ]; then
+    note "screenshot of the page: $root/build/release/browser-demo/appliance-page.png"
+  else
+    problem "the browser run failed"
+  fi
 fi
 
 if [ "$problems" -gt 0 ]; then

@@ -22,6 +22,12 @@ ctest --preset test -j2 -LE services || status=$?
 # qemu-user (the build also proves the product still links for ARM).
 { cmake --preset arm-test && cmake --build --preset arm-test && ctest --preset arm-test -j2; } ||
   status=$?
+# Each program runs whole there: count its tests from GoogleTest's summary.
+arm_log=build/arm-test/Testing/Temporary/LastTest.log
+if [ -f "$arm_log" ]; then
+  awk '/^\[  PASSED  \]/ { passed += $4 } /^\[  FAILED  \] [0-9]+ test/ { failed += $4 }
+    END { printf "unit tests on ARM under qemu-user: %d passed, %d failed\n", passed, failed }' "$arm_log"
+fi
 services_status=0
 wait "$services" || services_status=$?
 lint_status=0

@@ -2,23 +2,40 @@
 # Installs the Debian packages needed to build, test, demonstrate and benchmark
 # the project. Safe to re-run: it only asks apt for packages that are missing,
 # and it never lets a package start a daemon in this network namespace.
+#
+#   scripts/install-deps.sh [build|services]
+#
+# "build" is what the builds and the unit tests need, "services" the real
+# services and clients of the example appliance; without an argument, both.
+# The test command installs the second group while it builds.
 set -euo pipefail
 
-packages=(
+build_packages=(
   build-essential cmake ninja-build pkg-config git
   libglib2.0-dev gettext
   googletest libgtest-dev libgmock-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   g++-arm-linux-gnueabihf libglib2.0-dev:armhf
+  qemu-user libgtest-dev:armhf libgmock-dev:armhf
   iproute2 procps psmisc
   apache2-utils curl
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
   samba-common-bin proftpd-core passwd
   isc-dhcp-server rsyslog
-  qemu-user libgtest-dev:armhf libgmock-dev:armhf
+)
+service_packages=(
   samba smbclient isc-dhcp-client busybox-static openssl
   lighttpd chromium python3-websocket
 )
+case ${1:-all} in
+  build) packages=("${build_packages[@]}") ;;
+  services) packages=("${service_packages[@]}") ;;
+  all) packages=("${build_packages[@]}" "${service_packages[@]}") ;;
+  *)
+    echo "usage: $0 [build|services]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

@@ -3,9 +3,17 @@
 # unit tests also on the appliance's processor, under qemu-user) and the lint.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-./scripts/install-deps.sh
+./scripts/install-deps.sh build
+# The real services' packages are needed only once the build is done.
+mkdir -p build
+./scripts/install-deps.sh services >build/install-services.log 2>&1 &
+installing=$!
 cmake --preset test
 cmake --build --preset test
+if ! wait "$installing"; then
+  cat build/install-services.log
+  exit 1
+fi
 # Beside the tests, each in a session of its own so that an interrupted run
 # takes its processes down too:
 # - the lint, which reads the test build's compile_commands.json;

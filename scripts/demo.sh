@@ -229,7 +229,7 @@ work=""
 left_ns=$(ip netns list | grep -c -e "$LAN_DAEMON_NS" -e "$LAN_CLIENT_NS" || true)
 left_pids=0
 for pid in "${started[@]}"; do
-  if _lan_alive "$pid"; then left_pids=$((left_pids + 1)); fi
+  if proc_alive "$pid"; then left_pids=$((left_pids + 1)); fi
 done
 note "namespaces left: $left_ns; processes started here still running: $left_pids"
 
@@ -251,18 +251,16 @@ note "clients on their own namespaces: smbclient, curl, udhcpc, logger:"
 indent <"$appliance_out.log"
 note "$((SECONDS - appliance_started)) s, mostly waiting for cron's next minute"
 [ "$services_status" = 0 ] || problem "the example appliance's services did not all do what the configuration asks"
-if [ -x examples/cgi/run_browser.sh ]; then
-  section "The library in a real browser: a CGI page served by lighttpd, driven by headless Chromium"
-  browser_status=0
-  browser_log=$root/build/release/browser-demo.log
-  examples/cgi/run_browser.sh build/release "$root/build/release/browser-demo" --screenshot \
-    >"$browser_log" 2>&1 || browser_status=$?
-  indent <"$browser_log"
-  if [ "$browser_status" = 0 ]; then
-    note "screenshot of the page: $root/build/release/browser-demo/appliance-page.png"
-  else
-    problem "the browser run failed"
-  fi
+section "The library in a real browser: a CGI page served by lighttpd, driven by headless Chromium"
+browser_status=0
+browser_log=$root/build/release/browser-demo.log
+examples/cgi/run_browser.sh build/release "$root/build/release/browser-demo" --screenshot \
+  >"$browser_log" 2>&1 || browser_status=$?
+indent <"$browser_log"
+if [ "$browser_status" = 0 ]; then
+  note "screenshot of the page: $root/build/release/browser-demo/appliance-page.png"
+else
+  problem "the browser run failed"
 fi
 
 if [ "$problems" -gt 0 ]; then

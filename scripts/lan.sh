@@ -23,6 +23,8 @@ LAN_CLIENT_ADDR="192.168.1.10"
 LAN_PREFIX_LEN=24
 LAN_PIDS=()
 LAN_LAST_PID=""
+# shellcheck source=scripts/processes.sh
+. "$(dirname "${BASH_SOURCE[0]}")/processes.sh"
 
 lan_in_daemon() { ip netns exec "$LAN_DAEMON_NS" "$@"; }
 lan_in_client() { ip netns exec "$LAN_CLIENT_NS" "$@"; }
@@ -89,18 +91,11 @@ lan_http_port() {
   return 1
 }
 
-# True while PID runs; a finished child that was not reaped yet counts as gone.
-_lan_alive() {
-  local state
-  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ -n "$state" ] && [ "$state" != Z ]
-}
-
 # Ends what runs inside the LAN and removes both namespaces (which takes the
 # veth pair with them). Idempotent and never fails, so it can serve both as
 # an EXIT trap and as an explicit last step.
 lan_cleanup() {
-  local pid ns left
+  local ns
   local -a pids=("${LAN_PIDS[@]}")
   for ns in "$LAN_DAEMON_NS" "$LAN_CLIENT_NS"; do
     # Anything else still inside is ours too: only our scripts enter these.
@@ -108,20 +103,7 @@ lan_cleanup() {
       mapfile -t -O "${#pids[@]}" pids < <(ip netns pids "$ns" 2>/dev/null || true)
     fi
   done
-  for pid in "${pids[@]}"; do
-    kill -TERM "$pid" 2>/dev/null || true
-  done
-  for _ in 1 2 3 4 5 6 7 8 9 10; do
-    left=0
-    for pid in "${pids[@]}"; do
-      if _lan_alive "$pid"; then left=1; fi
-    done
-    if [ "$left" = 0 ]; then break; fi
-    sleep 0.1
-  done
-  for pid in "${pids[@]}"; do
-    if _lan_alive "$pid"; then kill -KILL "$pid" 2>/dev/null || true; fi
-  done
+  proc_end_all "${pids[@]}"
   for ns in "$LAN_DAEMON_NS" "$LAN_CLIENT_NS"; do
     if [ -e "/run/netns/$ns" ]; then ip netns del "$ns" 2>/dev/null || true; fi
   done

@@ -13,8 +13,8 @@
 # Nothing of it is visible outside that mount namespace.
 
 APPFS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck disable=SC2034  # the modules try the shares as each of them
 APPFS_USERS=(alice bob carol)
+APPFS_SHARES=(public family photos alice-work)
 
 # appfs_password USER: the demo password of USER.
 appfs_password() {
@@ -85,5 +85,39 @@ appfs_stop() {
   for pid in /proc/[0-9]*; do
     if [ "$(readlink "$pid/ns/mnt" 2>/dev/null)" = "$mnt" ]; then pids+=("${pid#/proc/}"); fi
   done
-  if [ ${#pids[@]} -gt 0 ]; then _box_kill_all "${pids[@]}"; fi
+  proc_end_all "${pids[@]}"
+}
+
+# appfs_access SERVICE WORK: what every user, and a guest, may do on every
+# share through SERVICE, as lines USER<TAB>SHARE<TAB>write|read|none in
+# $BOX_RESULTS/SERVICE-access.tsv. SERVICE_read USER SHARE WORK must succeed
+# when USER downloads the share's probe file (SERVICE-probe.txt) intact, and
+# SERVICE_write USER SHARE WORK when USER's upload lands on the volume. Each
+# user's tries run side by side: a connection costs most of a second.
+appfs_access() {
+  local service=$1 work=$2 user share
+  local -a running=()
+  for share in "${APPFS_SHARES[@]}"; do
+    printf 'probe of %s\n' "$share" >"$BOX_ROOT/shares/system/$share/$service-probe.txt"
+  done
+  for user in "${APPFS_USERS[@]}" guest; do
+    _appfs_user_access "$service" "$user" "$work" >"$work/access-$user" &
+    running+=("$!")
+  done
+  wait "${running[@]}"
+  for user in "${APPFS_USERS[@]}" guest; do cat "$work/access-$user"; done \
+    >"$BOX_RESULTS/$service-access.tsv"
+}
+
+_appfs_user_access() {
+  local service=$1 user=$2 work=$3 share got
+  for share in "${APPFS_SHARES[@]}"; do
+    got="none"
+    if "${service}_read" "$user" "$share" "$work"; then got="read"; fi
+    if "${service}_write" "$user" "$share" "$work"; then
+      # Writing without reading is no access this appliance grants.
+      if [ "$got" = read ]; then got="write"; else got="write-only"; fi
+    fi
+    printf '%s\t%s\t%s\n' "$user" "$share" "$got"
+  done
 }

@@ -79,7 +79,7 @@ _cron_wait_job() {
   local deadline=$((CRON_TARGET + 15))
   while [ "$(date +%s)" -lt "$deadline" ]; do
     if box_in cron test -s /run/ntpdate.calls; then return 0; fi
-    if ! _box_alive "${CRON_PIDS[0]}"; then
+    if ! proc_alive "${CRON_PIDS[0]}"; then
       echo "cron: crond ended"
       cat "$work/crond.out"
       return 1
@@ -155,5 +155,5 @@ _cron_ntpdate_arguments() {
 _cron_stop() {
   local name pids=("${CRON_PIDS[@]}")
   for name in "${!BOX_HOLDERS[@]}"; do pids+=("${BOX_HOLDERS[$name]}"); done
-  if [ "${#pids[@]}" -gt 0 ]; then _box_kill_all "${pids[@]}"; fi
+  proc_end_all "${pids[@]}"
 }

@@ -56,7 +56,7 @@ _dhcp_server_start() {
   DHCP_SERVER_PID=$BOX_LAST_PID
   local tries=50
   until ip netns exec "$BOX_APPLIANCE_NS" ss -uanH 'sport = :67' | grep -q .; do
-    if ! _box_alive "$DHCP_SERVER_PID" || [ "$tries" -eq 0 ]; then
+    if ! proc_alive "$DHCP_SERVER_PID" || [ "$tries" -eq 0 ]; then
       echo "dhcp: dhcpd did not come up; its log:"
       cat "$work/dhcpd.log"
       return 1
@@ -180,5 +180,5 @@ _dhcp_stop() {
   local name pids=()
   if [ -n "${DHCP_SERVER_PID:-}" ]; then pids+=("$DHCP_SERVER_PID"); fi
   for name in "${!BOX_HOLDERS[@]}"; do pids+=("${BOX_HOLDERS[$name]}"); done
-  if [ "${#pids[@]}" -gt 0 ]; then _box_kill_all "${pids[@]}"; fi
+  proc_end_all "${pids[@]}"
 }

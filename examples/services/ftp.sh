@@ -6,7 +6,6 @@
 # shellcheck source=examples/services/appliance_fs.sh
 . "$(dirname "${BASH_SOURCE[0]}")/appliance_fs.sh"
 
-FTP_SHARES=(public family photos alice-work)
 FTP_CONF=/usr/ruvoro/etc/proftpd.conf
 
 ftp_server_start() {
@@ -27,48 +26,34 @@ ftp_server_start() {
 
 ftp_curl() { box_in ftpclient curl -sS --max-time 10 "$@"; }
 
-# ftp_try USER SHARE WORK: write, read or none, as USER ("guest":
-# anonymous) could use SHARE. Reading is a listing that shows the probe
-# file and its download; a write counts once the file is on the volume.
-ftp_try() {
-  local user=$1 share=$2 work=$3 tag=$1-$2 got=none
-  local url="ftp://$BOX_APPLIANCE_ADDR/%2Fshares/system/$share/"
-  local dir=$BOX_ROOT/shares/system/$share
-  local -a auth=()
-  if [ "$user" != guest ]; then auth=(--user "$user:$(appfs_password "$user")"); fi
-  printf 'from %s over FTP\n' "$user" >"$work/up-$tag"
-  local err=$work/curl-$tag.err
-  if ftp_curl "${auth[@]}" --list-only "$url" 2>"$err" | grep -qx 'ftp-probe.txt' &&
-    ftp_curl "${auth[@]}" -o "$work/down-$tag" "${url}ftp-probe.txt" 2>>"$err" &&
-    cmp -s "$work/down-$tag" "$dir/ftp-probe.txt"; then got="read"; fi
-  if ftp_curl "${auth[@]}" -T "$work/up-$tag" "${url}ftp-$user.txt" 2>>"$err" &&
-    cmp -s "$work/up-$tag" "$dir/ftp-$user.txt"; then
-    # Writing without reading is no access this appliance grants.
-    if [ "$got" = read ]; then got="write"; else got="write-only"; fi
+# ftp_read / ftp_write USER SHARE WORK, as USER ("guest": anonymous); see
+# appfs_access. Reading is a listing that shows the probe file, then its
+# download.
+ftp_as() {
+  local user=$1
+  shift
+  if [ "$user" = guest ]; then
+    ftp_curl "$@"
+  else
+    ftp_curl --user "$user:$(appfs_password "$user")" "$@"
   fi
-  echo "$got"
 }
 
-ftp_user_access() {
-  local user=$1 work=$2 share
-  for share in "${FTP_SHARES[@]}"; do
-    printf '%s\t%s\t%s\n' "$user" "$share" "$(ftp_try "$user" "$share" "$work")"
-  done >"$work/access-$user"
+ftp_url() { echo "ftp://$BOX_APPLIANCE_ADDR/%2Fshares/system/$1/"; }
+
+ftp_read() {
+  local url down=$3/down-$1-$2 err=$3/curl-$1-$2.err
+  url=$(ftp_url "$2")
+  ftp_as "$1" --list-only "$url" 2>"$err" | grep -qx 'ftp-probe.txt' &&
+    ftp_as "$1" -o "$down" "${url}ftp-probe.txt" 2>>"$err" &&
+    cmp -s "$down" "$BOX_ROOT/shares/system/$2/ftp-probe.txt"
 }
 
-ftp_access() {
-  local work=$1 user share
-  local -a tries=()
-  for share in "${FTP_SHARES[@]}"; do
-    printf 'probe of %s\n' "$share" >"$BOX_ROOT/shares/system/$share/ftp-probe.txt"
-  done
-  for user in "${APPFS_USERS[@]}" guest; do
-    ftp_user_access "$user" "$work" &
-    tries+=("$!")
-  done
-  wait "${tries[@]}"
-  for user in "${APPFS_USERS[@]}" guest; do cat "$work/access-$user"; done \
-    >"$BOX_RESULTS/ftp-access.tsv"
+ftp_write() {
+  local up=$3/up-$1-$2
+  printf 'from %s over FTP\n' "$1" >"$up"
+  ftp_as "$1" -T "$up" "$(ftp_url "$2")ftp-$1.txt" 2>>"$3/curl-$1-$2.err" &&
+    cmp -s "$up" "$BOX_ROOT/shares/system/$2/ftp-$1.txt"
 }
 
 # Each user signs in and lands in the home the accounts handler made.
@@ -103,7 +88,7 @@ ftp_run() {
   }
   echo "proftpd listening after $((SECONDS - started)) s"
   box_holder_start ftpclient "$(box_ns workstation)"
-  ftp_access "$work"
+  appfs_access ftp "$work"
   {
     echo "$kept"
     echo "proftpd -t accepts it; sign-ins land in the users' homes:"

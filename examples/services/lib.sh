@@ -28,6 +28,8 @@ BOX_LIFETIME=${BOX_LIFETIME:-240}
 BOX_NAMESPACES=()
 BOX_PIDS=()
 declare -A BOX_HOLDERS=()
+# shellcheck source=scripts/processes.sh
+. "$(dirname "${BASH_SOURCE[0]}")/../../scripts/processes.sh"
 
 box_ns() { printf '%s-%s' "$BOX_TAG" "$1"; }
 
@@ -74,16 +76,14 @@ box_holder_start() {
   BOX_HOLDERS[$name]=$!
   BOX_PIDS+=("$!")
   # The namespace exists once the holder's sleep has replaced unshare.
-  local tries=50
-  while [ "$tries" -gt 0 ]; do
-    if [ "$(readlink "/proc/$!/exe" 2>/dev/null)" = "$(readlink -f "$(command -v sleep)")" ]; then
-      return 0
-    fi
-    sleep 0.02
-    tries=$((tries - 1))
-  done
-  echo "box: the mount namespace for $name did not come up" >&2
-  return 1
+  if ! _box_poll 1 _box_runs_sleep "$!"; then
+    echo "box: the mount namespace for $name did not come up" >&2
+    return 1
+  fi
+}
+
+_box_runs_sleep() {
+  [ "$(readlink "/proc/$1/exe" 2>/dev/null)" = "$(readlink -f "$(command -v sleep)")" ]
 }
 
 # box_in NAME CMD...: runs CMD in the network and mount namespaces of
@@ -108,40 +108,26 @@ box_spawn() {
 # box_wait_port NS PORT [SECONDS]: waits until something listens on TCP
 # PORT inside network namespace NS.
 box_wait_port() {
-  local ns=$1 port=$2 tries=$((${3:-10} * 10))
+  if ! _box_poll "${3:-10}" _box_listens "$1" "$2"; then
+    echo "box: nothing listens on port $2 in $1" >&2
+    return 1
+  fi
+}
+
+_box_listens() {
+  ip netns exec "$1" ss -ltnH "sport = :$2" 2>/dev/null | grep -q .
+}
+
+# _box_poll SECONDS CMD...: true as soon as CMD succeeds, tried every 0.05 s.
+_box_poll() {
+  local tries=$(($1 * 20))
+  shift
   while [ "$tries" -gt 0 ]; do
-    if ip netns exec "$ns" ss -ltnH "sport = :$port" 2>/dev/null | grep -q .; then
-      return 0
-    fi
-    sleep 0.1
+    if "$@"; then return 0; fi
+    sleep 0.05
     tries=$((tries - 1))
   done
-  echo "box: nothing listens on port $port in $ns" >&2
   return 1
-}
-
-# True while PID runs; a finished child not reaped yet counts as gone.
-_box_alive() {
-  local state
-  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 1
-  [ -n "$state" ] && [ "$state" != Z ]
-}
-
-_box_kill_all() {
-  local -a pids=("$@")
-  local pid left
-  for pid in "${pids[@]}"; do kill -TERM "$pid" 2>/dev/null || true; done
-  for _ in 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20; do
-    left=0
-    for pid in "${pids[@]}"; do
-      if _box_alive "$pid"; then left=1; fi
-    done
-    if [ "$left" = 0 ]; then return 0; fi
-    sleep 0.1
-  done
-  for pid in "${pids[@]}"; do
-    if _box_alive "$pid"; then kill -KILL "$pid" 2>/dev/null || true; fi
-  done
 }
 
 # Ends everything started in the box, then removes its namespaces (their
@@ -157,7 +143,7 @@ box_cleanup() {
       mapfile -t -O "${#pids[@]}" pids < <(ip netns pids "$ns" 2>/dev/null || true)
     fi
   done
-  _box_kill_all "${pids[@]}"
+  proc_end_all "${pids[@]}"
   for ns in "${BOX_NAMESPACES[@]}"; do
     if [ -e "/run/netns/$ns" ]; then ip netns del "$ns" 2>/dev/null || true; fi
   done
@@ -177,7 +163,7 @@ _box_sweep_stale() {
     owner=${owner%%-*}
     if [ -d "/proc/$owner" ]; then continue; fi
     mapfile -t stale < <(ip netns pids "$ns" 2>/dev/null || true)
-    _box_kill_all "${stale[@]}"
+    proc_end_all "${stale[@]}"
     ip netns del "$ns" 2>/dev/null || true
   done
 }

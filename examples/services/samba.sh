@@ -5,7 +5,6 @@
 # shellcheck source=examples/services/appliance_fs.sh
 . "$(dirname "${BASH_SOURCE[0]}")/appliance_fs.sh"
 
-SAMBA_SHARES=(public family photos alice-work)
 SAMBA_PRINTER="lp"
 
 # The spooler the print command names: it keeps what it is given where the
@@ -84,47 +83,25 @@ samba_list() {
   return 1
 }
 
-# samba_try USER SHARE WORK: write, read or none, as USER ("guest": no
-# account) could use SHARE. A write counts once the file is on the volume.
-samba_try() {
-  local user=$1 share=$2 work=$3 tag=$1-$2 got=none
-  local -a auth=(-N)
-  if [ "$user" != guest ]; then auth=(-U "$user%$(appfs_password "$user")"); fi
-  local dir=$BOX_ROOT/shares/system/$share
-  printf 'from %s over Samba\n' "$user" >"$work/up-$tag"
-  if samba_client smbclient "//$BOX_APPLIANCE_ADDR/$share" "${auth[@]}" \
-    -c "get samba-probe.txt $work/down-$tag" >/dev/null 2>&1 &&
-    cmp -s "$work/down-$tag" "$dir/samba-probe.txt"; then got="read"; fi
-  if samba_client smbclient "//$BOX_APPLIANCE_ADDR/$share" "${auth[@]}" \
-    -c "put $work/up-$tag samba-$user.txt" >/dev/null 2>&1 &&
-    cmp -s "$work/up-$tag" "$dir/samba-$user.txt"; then
-    # Writing without reading is no access this appliance grants.
-    if [ "$got" = read ]; then got="write"; else got="write-only"; fi
-  fi
-  echo "$got"
+# samba_read / samba_write USER SHARE WORK: one download of the probe file,
+# one upload, as USER ("guest": no account); see appfs_access.
+samba_auth() {
+  if [ "$1" = guest ]; then echo -N; else echo "-U$1%$(appfs_password "$1")"; fi
 }
 
-samba_user_access() {
-  local user=$1 work=$2 share
-  for share in "${SAMBA_SHARES[@]}"; do
-    printf '%s\t%s\t%s\n' "$user" "$share" "$(samba_try "$user" "$share" "$work")"
-  done >"$work/access-$user"
+samba_read() {
+  local down=$3/down-$1-$2
+  samba_client smbclient "//$BOX_APPLIANCE_ADDR/$2" "$(samba_auth "$1")" \
+    -c "get samba-probe.txt $down" >/dev/null 2>&1 &&
+    cmp -s "$down" "$BOX_ROOT/shares/system/$2/samba-probe.txt"
 }
 
-# Each user's tries run side by side: a connection costs most of a second.
-samba_access() {
-  local work=$1 user share
-  local -a tries=()
-  for share in "${SAMBA_SHARES[@]}"; do
-    printf 'probe of %s\n' "$share" >"$BOX_ROOT/shares/system/$share/samba-probe.txt"
-  done
-  for user in "${APPFS_USERS[@]}" guest; do
-    samba_user_access "$user" "$work" &
-    tries+=("$!")
-  done
-  wait "${tries[@]}"
-  for user in "${APPFS_USERS[@]}" guest; do cat "$work/access-$user"; done \
-    >"$BOX_RESULTS/samba-access.tsv"
+samba_write() {
+  local up=$3/up-$1-$2
+  printf 'from %s over Samba\n' "$1" >"$up"
+  samba_client smbclient "//$BOX_APPLIANCE_ADDR/$2" "$(samba_auth "$1")" \
+    -c "put $up samba-$1.txt" >/dev/null 2>&1 &&
+    cmp -s "$up" "$BOX_ROOT/shares/system/$2/samba-$1.txt"
 }
 
 # The printer share shows once the spooler's printer list was asked for;
@@ -165,7 +142,7 @@ samba_run() {
     return 1
   }
   echo "shares listed after $((SECONDS - started)) s"
-  samba_access "$work"
+  appfs_access samba "$work"
   echo "access tried after $((SECONDS - started)) s"
   samba_print "$work" >"$BOX_RESULTS/print.txt" || status=1
   {

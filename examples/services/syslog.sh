@@ -147,5 +147,5 @@ _syslog_report() {
 _syslog_stop() {
   local name pids=("${SYSLOG_PIDS[@]}")
   for name in "${!BOX_HOLDERS[@]}"; do pids+=("${BOX_HOLDERS[$name]}"); done
-  if [ "${#pids[@]}" -gt 0 ]; then _box_kill_all "${pids[@]}"; fi
+  proc_end_all "${pids[@]}"
 }

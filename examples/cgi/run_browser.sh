@@ -48,7 +48,7 @@ as_nobody() {
 make_sandbox() {
   rm -rf "$sb"
   mkdir -p "$sb/www" "$sb/root/usr/webroot" "$sb/root/usr/share/locale" "$sb/state" \
-    "$sb/logs" "$sb/browser/home" "$sb/browser/tmp"
+    "$sb/logs" "$sb/browser/home"
   cp "$cgi" "$sb/www/appliance.cgi"
   cp "$here/shares.html" "$sb/root/usr/webroot/shares.html"
   cp -r "$catalogs/." "$sb/root/usr/share/locale/"
@@ -96,7 +96,7 @@ start_lighttpd() {
 }
 
 start_chromium() {
-  box_spawn web env HOME="$sb/browser/home" TMPDIR="$sb/browser/tmp" \
+  box_spawn web env HOME="$sb/browser/home" TMPDIR=/dev/shm/tmp \
     chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
     --disable-dev-shm-usage --window-size=900,700 \
@@ -136,8 +136,11 @@ main() {
   trap 'exit 143' TERM
   box_lan_create
   box_holder_start web "$BOX_APPLIANCE_NS"
-  # Chromium's shared memory stays in this mount namespace.
+  # Chromium's shared memory and temporary files stay in this mount
+  # namespace. Its socket goes under TMPDIR, and a socket's path must be
+  # short (108 bytes): a build folder deep in the tree is too long.
   box_in web mount -t tmpfs -o mode=1777 tmpfs /dev/shm
+  box_in web mkdir -m 1777 /dev/shm/tmp
   write_lighttpd_conf
   start_lighttpd
   start_chromium

@@ -34,6 +34,15 @@ problem() {
   printf '   !! %s\n' "$*"
   problems=$((problems + 1))
 }
+# shown LOG CMD...: runs CMD with its output in LOG, shows that output and
+# returns CMD's status.
+shown() {
+  local log=$1 status=0
+  shift
+  "$@" >"$log" 2>&1 || status=$?
+  indent <"$log"
+  return "$status"
+}
 
 # The SSDP listener: joins the group on the client's address and prints one
 # line per NOTIFY; the raw datagrams go to a second file for a closer look.
@@ -146,8 +155,7 @@ fi
 
 section "Discovery by upnpc -l (miniupnpc, client side)"
 upnpc_status=0
-lan_in_client upnpc -m "$LAN_CLIENT_IF" -l >"$work/upnpc.out" 2>&1 || upnpc_status=$?
-indent <"$work/upnpc.out"
+shown "$work/upnpc.out" lan_in_client upnpc -m "$LAN_CLIENT_IF" -l || upnpc_status=$?
 if grep -q "desc: $base_url/" "$work/upnpc.out"; then
   note "found the device (exit status $upnpc_status: upnpc also looks for an Internet gateway, which this device is not)"
 else
@@ -160,9 +168,8 @@ if [ -f "$find_device" ]; then
   usage=$(lan_in_client "$python" "$find_device" --help 2>&1 || true)
   if grep -q -- '--interface' <<<"$usage" && grep -q -- '--timeout' <<<"$usage"; then
     gupnp_status=0
-    lan_in_client "$python" "$find_device" --interface "$LAN_CLIENT_IF" --timeout 10 \
-      >"$work/gupnp.out" 2>&1 || gupnp_status=$?
-    indent <"$work/gupnp.out"
+    shown "$work/gupnp.out" lan_in_client "$python" "$find_device" --interface "$LAN_CLIENT_IF" \
+      --timeout 10 || gupnp_status=$?
     if [ "$gupnp_status" = 0 ]; then
       note "found (exit status 0)"
     else
@@ -252,12 +259,8 @@ indent <"$appliance_out.log"
 note "$((SECONDS - appliance_started)) s, mostly waiting for cron's next minute"
 [ "$services_status" = 0 ] || problem "the example appliance's services did not all do what the configuration asks"
 section "The library in a real browser: a CGI page served by lighttpd, driven by headless Chromium"
-browser_status=0
-browser_log=$root/build/release/browser-demo.log
-examples/cgi/run_browser.sh build/release "$root/build/release/browser-demo" --screenshot \
-  >"$browser_log" 2>&1 || browser_status=$?
-indent <"$browser_log"
-if [ "$browser_status" = 0 ]; then
+if shown "$root/build/release/browser-demo.log" \
+  examples/cgi/run_browser.sh build/release "$root/build/release/browser-demo" --screenshot; then
   note "screenshot of the page: $root/build/release/browser-demo/appliance-page.png"
 else
   problem "the browser run failed"

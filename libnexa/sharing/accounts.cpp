@@ -2,7 +2,7 @@
 // rules, and looking up group ids.
 #include "sharing/accounts.h"
 
-#include <sys/stat.h>
+#include <glib.h>
 
 #include <cstdio>
 #include <cstring>
@@ -19,7 +19,24 @@ constexpr const char* kSource = "bb_adduser";
 constexpr mode_t kAccountFileMode = 0644;
 
 bool is_account_name(std::string_view name) {
-  return !name.empty() && is_acceptable(ValueKind::kAccountName, name);
+  return is_acceptable(ValueKind::kAccountName, name);
+}
+
+// A group's member field: account names between commas, or none.
+bool is_member_list(std::string_view members) {
+  if (members.empty()) return true;
+  for (size_t start = 0;;) {
+    const size_t comma = members.find(',', start);
+    if (!is_account_name(members.substr(start, comma - start))) return false;
+    if (comma == std::string_view::npos) return true;
+    start = comma + 1;
+  }
+}
+
+// Samba finds users in its lists without regard to case, so a name that
+// differs from another only in case would be let in as that one.
+bool is_same_login(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && g_ascii_strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 bool is_legal_uid(int uid) {
@@ -32,7 +49,7 @@ std::optional<int> next_free_uid(const std::vector<IdRecord>& users, std::string
                                  bool scan) {
   int candidate = kFirstUserId;
   for (const IdRecord& user : users) {
-    if (user.name == name) return std::nullopt;
+    if (is_same_login(user.name, name)) return std::nullopt;
     if (scan && user.id && *user.id >= static_cast<uint32_t>(candidate) && *user.id < kIdLimit)
       candidate = static_cast<int>(*user.id) + 1;
   }
@@ -108,6 +125,8 @@ IdScan choose_ids(Account& account) {
 }
 
 bool add_user(Account& account) {
+  // The name itself is not printed: it may hold anything.
+  if (!is_account_name(account.name)) std::printf("invalid login name\n");
   if (!is_writable(account) || account.gid < 0) return false;
   // The scan and the append under one lock, so no other writer takes the
   // same id in between.
@@ -127,14 +146,11 @@ bool add_user(Account& account) {
                 std::strerror(added.error()));
     return false;
   }
-  file->reset();
-  ::umask(0);
   return true;
 }
 
 AddGroup add_group(std::string_view name, int gid, std::string_view members) {
-  if (!is_account_name(name) || !is_acceptable(ValueKind::kAccountField, members) || gid < 0)
-    return AddGroup::kFailed;
+  if (!is_account_name(name) || !is_member_list(members) || gid < 0) return AddGroup::kFailed;
   const sys::Result<AccountLock> lock = AccountLock::acquire();
   if (!lock) return AddGroup::kFailed;
   const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);

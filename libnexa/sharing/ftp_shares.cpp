@@ -112,6 +112,21 @@ std::optional<std::string> opening_in(const char* base, const char* name) {
   return path ? directory_opening(*path) : std::nullopt;
 }
 
+// The opening of a block to write: proftpd takes "~" at the start for a
+// home and patterns, "%" and a backslash anywhere for more than the path,
+// so only a directory without them gets one.
+std::optional<std::string> new_opening(std::string_view directory) {
+  if (directory.starts_with('~') || !is_acceptable(ValueKind::kSharePath, directory))
+    return std::nullopt;
+  return directory_opening(directory);
+}
+
+std::optional<std::string> new_opening_in(const char* base, const char* name, ValueKind name_kind) {
+  if (!name || !is_acceptable(name_kind, name)) return std::nullopt;
+  const std::optional<std::string> path = path_in(base, name);
+  return path ? new_opening(*path) : std::nullopt;
+}
+
 }  // namespace
 
 std::optional<std::string> directory_opening(std::string_view directory) {
@@ -191,7 +206,11 @@ std::optional<std::string> folder_share_opening(OdbProps& share, const char* sys
 }
 
 std::optional<std::string> folder_share_block(OdbProps& share, const char* system_path) {
-  const std::optional<std::string> opening = folder_share_opening(share, system_path);
+  const char* mount_point = prop(share, "mountPoint");
+  const std::optional<std::string> opening =
+      text_is(prop(share, "isDisk"), "0")
+          ? new_opening_in(system_path, prop(share, "name"), ValueKind::kShareName)
+          : (mount_point ? new_opening(mount_point) : std::nullopt);
   if (!opening) return std::nullopt;
   std::string block = *opening + "\n" + std::string(kDenyAll);
   const char* for_all = prop(share, "allowForAll");
@@ -206,8 +225,8 @@ std::optional<std::string> folder_share_block(OdbProps& share, const char* syste
 
 std::optional<std::string> user_home_block(OdbProps& user, const char* system_path) {
   const char* name = prop(user, "name");
-  const std::optional<std::string> path = path_in(system_path, name);
-  const std::optional<std::string> opening = path ? directory_opening(*path) : std::nullopt;
+  const std::optional<std::string> opening =
+      new_opening_in(system_path, name, ValueKind::kAccountName);
   if (!opening) return std::nullopt;
   if (text_is(prop(user, "createDir"), "1")) {
     const std::string allowed = allow_line("AllowUser", join_group_members({name}));
@@ -215,7 +234,7 @@ std::optional<std::string> user_home_block(OdbProps& user, const char* system_pa
     return *opening + "\n" + std::string(kDenyAll) + "<Limit DIRS READ WRITE>\n" + allowed +
            "</Limit>\n" + std::string(kClosing) + "\n";
   }
-  if (sys::is_directory(*path)) return hidden_block(*opening);
+  if (sys::is_directory(std::string(system_path) + "/" + name)) return hidden_block(*opening);
   return std::nullopt;
 }
 
@@ -253,7 +272,8 @@ int hide_service_directories(OdbHandle& h) {
   std::string blocks;
   bool replaced = false;
   for (const char* directory : kServiceDirectories) {
-    const std::optional<std::string> opening = opening_in(system_path, directory);
+    const std::optional<std::string> opening =
+        new_opening_in(system_path, directory, ValueKind::kPathComponent);
     if (!opening) return -1;
     const bool removed = remove_blocks(lines, *opening);
     if (directory == kServiceDirectories[0]) replaced = removed;

@@ -53,9 +53,12 @@ sys::Status write_ftp_conf(GSList* lines);
 // The opening of the share's block: its "mountPoint" for a whole disk
 // ("isDisk" other than "0"), else the system mount path and its "name".
 std::optional<std::string> folder_share_opening(OdbProps& share, const char* system_path);
-// The share's whole block, when its props can name one.
+// The share's whole block, when its props name a directory proftpd reads
+// as nothing but itself (a share name or mount point without patterns,
+// "%", a backslash or a leading "~").
 std::optional<std::string> folder_share_block(OdbProps& share, const char* system_path);
-// The user's home block, when "createDir" is "1" or the home exists.
+// The user's home block, when the name is an account name and "createDir"
+// is "1" or the home exists.
 std::optional<std::string> user_home_block(OdbProps& user, const char* system_path);
 
 // Brings the share's block in line with the event's state and rewrites

@@ -57,6 +57,17 @@ bool refuse_share_name(OdbHandle& h, guint32 oid, std::string_view name, Change&
   return true;
 }
 
+// Refuses a new share whose name a server would read as more than itself,
+// or as the name of another section in the list.
+bool refuse_new_share_name(OdbHandle& h, guint32 oid, std::string_view name, GSList* sections,
+                           Change& change) {
+  if (refuse_share_name(h, oid, name, change)) return true;
+  if (is_new_share_name(name) && !find_other_spelling(sections, name)) return false;
+  change = Change::kRefused;
+  report_bad_share(h, oid, "fshare_fail");
+  return true;
+}
+
 // The share's directory: a folder of the system volume (made here) or a
 // whole disk's mount point (opened to everybody); nothing when no whole
 // path can be built.
@@ -64,14 +75,15 @@ std::optional<std::string> prepare_share_path(OdbHandle& h, guint32 oid, OdbProp
                                               std::string_view name) {
   if (text_is(odb_props_get(&share, "isDisk"), "0")) {
     const char* system = system_mount_path(h);
-    if (!system || !*system || !is_acceptable(ValueKind::kPathComponent, name)) return std::nullopt;
+    if (!system || !*system || !is_acceptable(ValueKind::kSharePath, system)) return std::nullopt;
     std::string path = std::string(system) + "/" + std::string(name);
     if (create_directories(path + "/", 0777) != DirectoriesMade::kAll)
       report_bad_share(h, oid, "fshare_fail");
     return path;
   }
   const std::string_view mount_point = prop(share, "mountPoint");
-  if (mount_point.empty()) return std::nullopt;
+  if (mount_point.empty() || !is_acceptable(ValueKind::kSharePath, mount_point))
+    return std::nullopt;
   sys::change_mode(mount_point, 0777);
   return std::string(mount_point);
 }
@@ -80,7 +92,7 @@ std::optional<std::string> prepare_share_path(OdbHandle& h, guint32 oid, OdbProp
 GSList* append_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* sections,
                             Change& change) {
   const std::string_view name = prop(share, "name");
-  if (refuse_share_name(h, oid, name, change)) return sections;
+  if (refuse_new_share_name(h, oid, name, sections, change)) return sections;
   const std::optional<std::string> path = prepare_share_path(h, oid, share, name);
   if (!path) {
     change = Change::kRefused;
@@ -111,11 +123,15 @@ GSList* append_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* 
 }
 
 bool is_user_share_name(std::string_view name) {
-  return is_share_name(name) && is_acceptable(ValueKind::kAccountName, name);
+  return is_new_share_name(name) && is_acceptable(ValueKind::kAccountName, name);
 }
 
 GSList* append_user_share(std::string_view name, std::string_view description, GSList* sections,
                           Change& change, const HomeSettings& settings) {
+  if (find_other_spelling(sections, name)) {
+    change = Change::kRefused;
+    return sections;
+  }
   const std::optional<std::string> home = settings.system_mount_path.empty()
                                               ? std::nullopt
                                               : home_directory(settings.system_mount_path, name);
@@ -138,6 +154,10 @@ bool is_share_name(std::string_view name) {
          !is_reserved_section(name);
 }
 
+bool is_new_share_name(std::string_view name) {
+  return is_share_name(name) && is_acceptable(ValueKind::kShareName, name);
+}
+
 std::optional<std::string> access_list(std::string_view users, std::string_view groups) {
   std::vector<std::string> user_names, group_names;
   std::string text = join_group_members(array_items(users, user_names));
@@ -158,8 +178,8 @@ std::optional<std::string> valid_users(std::string_view ro_users, std::string_vi
 }
 
 RecordTablePtr folder_share_section(const FolderShare& share) {
-  if (!is_share_name(share.name) || share.path.empty() ||
-      !is_acceptable(ValueKind::kFreeText, share.path))
+  if (!is_new_share_name(share.name) || share.path.empty() ||
+      !is_acceptable(ValueKind::kSharePath, share.path))
     return nullptr;
   const bool is_public = share.allow_for_all.starts_with('1');
   const std::optional<std::string> everybody =
@@ -187,7 +207,7 @@ RecordTablePtr folder_share_section(const FolderShare& share) {
 
 RecordTablePtr user_share_section(const UserShare& share) {
   if (!is_user_share_name(share.name) || share.home.empty() ||
-      !is_acceptable(ValueKind::kFreeText, share.home))
+      !is_acceptable(ValueKind::kSharePath, share.home))
     return nullptr;
   RecordTablePtr section = new_section(share.name);
   put_common_parameters(*section, share.home, share.tss_enabled, share.file_system);

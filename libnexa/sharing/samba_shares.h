@@ -26,8 +26,12 @@ std::optional<std::string> valid_users(std::string_view ro_users, std::string_vi
                                        std::string_view rw_users, std::string_view rw_groups);
 
 // A name that may head a share's own section: not empty, one line, no
-// brackets, and no server-wide section.
+// brackets, and no server-wide section. Sections by such a name can be
+// removed, whoever wrote them.
 bool is_share_name(std::string_view name);
+// A name a new share may have: a share name that Samba and the FTP server
+// read as nothing but itself, in a section header and in a path.
+bool is_new_share_name(std::string_view name);
 
 struct FolderShare {
   std::string_view name, path, allow_for_all;

@@ -103,8 +103,9 @@ bool add_disk_shares(OdbHandle& h) {
     OdbProps* disk = get_main_props(h, oid_of(cell));
     if (!is_data_disk(disk, system)) continue;
     const std::string_view name = prop(disk, "usbName");
-    if (!is_share_name(name) || !create_disk_share(h, name, prop(disk, "mountPoint"),
-                                                   disk_description(prop(disk, "busType")), true)) {
+    if (!is_new_share_name(name) ||
+        !create_disk_share(h, name, prop(disk, "mountPoint"),
+                           disk_description(prop(disk, "busType")), true)) {
       all_made = false;
       continue;
     }
@@ -114,7 +115,7 @@ bool add_disk_shares(OdbHandle& h) {
 }
 
 bool add_attached_disk_share(OdbHandle& h, std::string_view name, std::string_view dev_name) {
-  if (!is_share_name(name)) return false;
+  if (!is_new_share_name(name)) return false;
   if (first_oid(find_oids_with(h, "FolderShare", "name", name))) return true;
   const guint32 disk = first_oid(find_oids_with(h, "Disk", "devName", dev_name));
   if (!disk) return true;

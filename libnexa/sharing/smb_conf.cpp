@@ -58,6 +58,23 @@ std::string_view without_trailing_blanks(std::string_view text) {
   return end == std::string_view::npos ? std::string_view() : text.substr(0, end + 1);
 }
 
+// A section name as Samba looks it up: blank runs as one blank, none at
+// the ends, and case folded (byte by byte where the name is no UTF-8).
+std::string samba_key(std::string_view name) {
+  std::string folded;
+  for (const char c : without_trailing_blanks(without_leading_blanks(name))) {
+    const bool blank = c == ' ' || c == '\t';
+    if (blank && folded.ends_with(' ')) continue;
+    folded += blank ? ' ' : c;
+  }
+  const auto size = static_cast<gssize>(folded.size());
+  const bool utf8 = g_utf8_validate(folded.data(), size, nullptr);
+  char* cased = utf8 ? g_utf8_casefold(folded.data(), size) : g_ascii_strdown(folded.data(), size);
+  std::string key(cased);
+  g_free(cased);
+  return key;
+}
+
 // A line ending in a backslash goes on in the next line, as Samba reads it.
 bool continues(std::string_view value) {
   return without_trailing_blanks(value).ends_with('\\');
@@ -255,6 +272,16 @@ GHashTable* find_section(GSList* sections, std::string_view name) {
   return nullptr;
 }
 
+GHashTable* find_other_spelling(GSList* sections, std::string_view name) {
+  const std::string key = samba_key(name);
+  for (GSList* cell = sections; cell; cell = cell->next) {
+    auto* section = static_cast<GHashTable*>(cell->data);
+    const auto* own = static_cast<const char*>(g_hash_table_lookup(section, kSectionKey));
+    if (own && own != name && samba_key(own) == key) return section;
+  }
+  return nullptr;
+}
+
 GSList* remove_section(GSList* sections, std::string_view name, Change& change) {
   GHashTable* section = find_section(sections, name);
   if (!section) return sections;
@@ -310,7 +337,7 @@ std::string smb_group_list(const std::vector<std::string_view>& groups) {
 }
 
 bool is_reserved_section(std::string_view name) {
-  for (const char* reserved : {"global", "homes", "printers"})
+  for (const char* reserved : {"global", "homes", "printers", "ipc$"})
     if (name.size() == std::strlen(reserved) &&
         ::strncasecmp(name.data(), reserved, name.size()) == 0)
       return true;

@@ -38,6 +38,10 @@ RecordListPtr sections_of_text(std::string_view text);
 RecordListPtr load_smb_conf(std::string_view path);
 
 GHashTable* find_section(GSList* sections, std::string_view name);
+// The first section Samba takes for the same share as name while its own
+// name differs: Samba folds blanks and compares names without regard to
+// case, so it would merge a section of name into that one.
+GHashTable* find_other_spelling(GSList* sections, std::string_view name);
 // Takes the first section of that name out of the list and frees it.
 GSList* remove_section(GSList* sections, std::string_view name, Change& change);
 // A new section table holding only its name.
@@ -55,7 +59,7 @@ sys::Status write_smb_conf(GSList* sections, std::string_view path, mode_t mode)
 std::string smb_group_list(const std::vector<std::string_view>& groups);
 
 // Section names that Samba reads as server-wide settings or special shares
-// ("global", "homes", "printers", in any case).
+// ("global", "homes", "printers", "IPC$", in any case).
 bool is_reserved_section(std::string_view name);
 
 }  // namespace nexa

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <regex>
 #include <set>
 
 #include "library_test.h"
@@ -20,10 +21,6 @@ constexpr const char* kRootPasswd = "root:x:0:0:root:/root:/bin/sh\n";
 
 class AccountFilesTest : public testing::LibraryTest {
  protected:
-  // nexalib_adduser leaves the mask at 0; the other tests need theirs.
-  AccountFilesTest() : mask_(umask(022)) { umask(mask_); }
-  ~AccountFilesTest() override { umask(mask_); }
-
   void seed(const std::string& passwd, const std::string& group) {
     write_file("/etc/passwd", passwd);
     write_file("/etc/group", group);
@@ -38,9 +35,6 @@ class AccountFilesTest : public testing::LibraryTest {
            })
         .out;
   }
-
- private:
-  mode_t mask_;
 };
 // ctest selects the account tests by this name.
 using accounts = AccountFilesTest;
@@ -63,6 +57,8 @@ TEST_F(accounts, UserIdsFollowTheRules) {
       {"given ids", "", "u:x:700:\n", 600, 100, "600 100\n"},
       {"name in use", "u:x:500:500::/:\n", "", 0, 0, "u: login name already in use\n"},
       {"name in use with a given uid", "u:x:500:500::/:\n", "", 600, 0,
+       "u: login name already in use\n"},
+      {"name in use in another case", "U:x:500:500::/:\n", "", 0, 0,
        "u: login name already in use\n"},
       {"a group of that name", "", "u:x:800:\n", 0, 0, "group name u already in use\n"},
       {"comments and broken lines hold no id", "# a:x:900:1::/:\nb:x:9x:1::/:\n c:x:901:1\n", "", 0,
@@ -133,9 +129,16 @@ class AccountHostile : public AccountFilesTest,
   static bool breaks_field(const std::string& value) {
     return value.find_first_of(std::string(":\r\n\0", 4)) != std::string::npos;
   }
+  // The account tools' rule: anything else is syntax to some reader (a
+  // list, passwd's compat lines, a command's options).
   static bool breaks_name(const std::string& value) {
-    // A blank would split the name in Samba's and the FTP server's lists.
-    return value.empty() || breaks_field(value) || value.find_first_of(", \t") != std::string::npos;
+    static const std::regex name("[A-Za-z_][A-Za-z0-9._-]{0,31}");
+    return !std::regex_match(value, name);
+  }
+  static bool breaks_members(const std::string& value) {
+    static const std::regex members(
+        "([A-Za-z_][A-Za-z0-9._-]{0,31}(,[A-Za-z_][A-Za-z0-9._-]{0,31})*)?");
+    return !std::regex_match(value, members);
   }
   // Either nothing changed, or the one expected line was added.
   void expect_one_line_or_none(const char* file, const std::string& before, bool refused) {
@@ -169,7 +172,7 @@ TEST_P(account_hostile, NeverAddsARecord) {
   expect_one_line_or_none("/etc/group", before, breaks_name(value));
   before = read_file("/etc/group");
   nexalib_addgroup("g", 0, value.c_str());
-  expect_one_line_or_none("/etc/group", before, breaks_field(value));
+  expect_one_line_or_none("/etc/group", before, breaks_members(value));
 }
 
 TEST_P(account_hostile, RecordsWithBrokenFieldsAreRefused) {
@@ -236,6 +239,19 @@ TEST_F(accounts, TheAccountToolsAcceptWhatWeWrite) {
   seed(kRootPasswd, "root:x:0:\nusers:x:100:\n");
   write_file("/bin/sh", "");
   std::filesystem::create_directories(path("/root"));
+  // Names that passwd's compat lines, comments, access lists or option
+  // parsers read as syntax never become accounts.
+  const mode_t mask = umask(027);
+  for (const std::string& name : std::vector<std::string>{
+           "%U", "!carol", "@family", "+", "+@staff", "-", "-root", "#x", ".", "..", "a\\b",
+           "a\x01"
+           "b",
+           "9lives", std::string(300, 'a'), std::string(33, 'a')}) {
+    SCOPED_TRACE(name);
+    EXPECT_EQ(add_user(name.c_str()), "invalid login name\n");
+    EXPECT_EQ(nexalib_addgroup(name.c_str(), 0, ""), -1);
+    EXPECT_EQ(nexalib_addgroup("g", 0, ("alice," + name).c_str()), -1);
+  }
   for (const char* name : {"alice", "bob", "carol"}) {
     const std::string home = "/home/" + std::string(name);
     std::filesystem::create_directories(path(home));
@@ -254,6 +270,7 @@ TEST_F(accounts, TheAccountToolsAcceptWhatWeWrite) {
   changed.pw_name = const_cast<char*>("carol");
   EXPECT_EQ(nexalib_update_passwd(&changed, 0), 0);
   EXPECT_EQ(nexalib_addgroup("staff", 0, "alice,bob"), 0);
+  EXPECT_EQ(umask(mask), 027) << "the caller's mask is the caller's";
 
   const auto users = sys::read_users();
   const auto groups = sys::read_groups();

@@ -247,7 +247,9 @@ class FtpHostileTest : public FtpSharesTest,
     const std::string& value = GetParam().value;
     return value.substr(0, value.find('\0'));
   }
-  // Nothing when refused, else one block made of our lines only.
+  // Nothing when refused, else one block made of our lines only, for a
+  // directory that proftpd reads as a plain path: no pattern, no "%"
+  // expansion and no backslash but the one before a quote.
   static void expect_block_unless(bool refused, const std::string& text) {
     if (refused) {
       EXPECT_EQ(text, "") << "a refused name gets no block";
@@ -256,18 +258,24 @@ class FtpHostileTest : public FtpSharesTest,
     EXPECT_EQ(count(text, "<Directory "), 1u) << text;
     EXPECT_EQ(count(text, "</Directory>\n"), 1u) << text;
     std::istringstream lines(text);
-    for (std::string line; std::getline(lines, line);)
+    for (std::string line; std::getline(lines, line);) {
       EXPECT_TRUE(line.starts_with("<Directory ") || line.starts_with("<Limit ") ||
                   line.starts_with("Allow") || line == "</Limit>" || line == "DenyAll" ||
                   line == "</Directory>")
           << line;
+      if (!line.starts_with("<Directory ")) continue;
+      std::string path = line.substr(11);
+      for (size_t quote; (quote = path.find("\\\"")) != std::string::npos;) path.erase(quote, 1);
+      EXPECT_EQ(path.find_first_of("*?[]%\\"), std::string::npos) << line;
+      EXPECT_FALSE(path.starts_with('~') || path.starts_with("\"~")) << line;
+    }
   }
 };
 
 TEST_P(FtpHostileTest, NamesNeverAddLinesOrBlocks) {
   const std::string v = value();
   const bool too_long = v.size() >= kLinePiece;
-  const bool named = is_acceptable(ValueKind::kPathComponent, v) && !too_long;
+  const bool named = is_acceptable(ValueKind::kShareName, v) && !too_long;
   const std::string share = share_block({{"name", v},
                                          {"isDisk", "0"},
                                          {"allowForAll", "0"},
@@ -281,7 +289,7 @@ TEST_P(FtpHostileTest, NamesNeverAddLinesOrBlocks) {
   ASSERT_EQ(modftp_modify_ftp_conf(odb, 0, disk.get()), 0);
   ASSERT_EQ(modftp_modify_ftp_conf(odb, 0, disk.get()), 0);
   const std::string written = read_file(kConf);
-  expect_block_unless(!is_acceptable(ValueKind::kFreeText, v) || too_long, written);
+  expect_block_unless(!is_acceptable(ValueKind::kSharePath, v) || too_long, written);
   expect_proftpd_accepts(share + home + written);
 }
 

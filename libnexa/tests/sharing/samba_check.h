@@ -1,8 +1,12 @@
 // Running Samba's own checker on the configuration files the tests make.
 #pragma once
 
+#include <cstdio>
+
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "library_test.h"
 
@@ -25,6 +29,28 @@ class SambaTest : public LibraryTest {
     write_file("/tmp/testparm.conf", checked);
     expect_accepted_by({"testparm", "-s"}, path("/tmp/testparm.conf"),
                        {"Unknown parameter", "badly formed", "Error loading"}, where);
+  }
+
+  // The sections as Samba itself loads the file (testparm -s prints them
+  // after merging those it takes for one), each with its path.
+  std::vector<std::pair<std::string, std::string>> samba_sections(
+      const std::string& logical) const {
+    const std::string command = "testparm -s " + path(logical) + " 2>/dev/null";
+    std::vector<std::pair<std::string, std::string>> sections;
+    FILE* out = ::popen(command.c_str(), "r");
+    if (!out) return sections;
+    char buffer[4096];
+    while (std::fgets(buffer, sizeof buffer, out)) {
+      std::string line(buffer);
+      line.erase(0, line.find_first_not_of(" \t"));
+      if (line.ends_with('\n')) line.pop_back();
+      if (line.starts_with('[') && line.ends_with(']'))
+        sections.emplace_back(line.substr(1, line.size() - 2), "");
+      else if (line.starts_with("path = ") && !sections.empty())
+        sections.back().second = line.substr(7);
+    }
+    ::pclose(out);
+    return sections;
   }
 };
 

@@ -2,6 +2,8 @@
 // objects kept in the configuration daemon.
 #include <algorithm>
 #include <map>
+#include <regex>
+#include <sstream>
 
 #include "nexalib.h"
 #include "odb_standin.h"
@@ -249,6 +251,82 @@ TEST_F(SambaSharesTest, ServerWideSectionsAreNeverAShare) {
               -1);
     EXPECT_EQ(edit([&](GSList* l, int* f) { return nexalib_modgroup_destroy(p, l, f); }), -1);
     EXPECT_EQ(names(), (std::vector<std::string>{"global", "homes"}));
+  }
+}
+
+// Samba takes names that differ only in case, or in blanks at the ends or
+// in a row, for one share and merges a later section into the earlier one.
+TEST_F(SambaSharesTest, NamesSambaTakesForAnotherShareAreRefused) {
+  write_file("/etc/smb.conf",
+             "[global]\nworkgroup=HOME\n[Public]\npath=/mnt/system/Public\n"
+             "[Fotos M\xc3\xa1s]\npath=/mnt/system/fotos\n[Alice]\npath=/mnt/system/Alice\n");
+  sections.reset(nexalib_load_smb_conf_to_list_hash("/etc/smb.conf"));
+  const struct {
+    const char* name;
+    bool user;  // a user's home rather than a folder share
+  } rows[] = {
+      {"public", false},
+      {"PUBLIC", false},
+      {" Public", false},
+      {"Public ", false},
+      {"Fotos  M\xc3\xa1s", false},
+      {"FOTOS M\xc3\x81S", false},
+      {"alice", true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    odb.clear_log();
+    OdbProps* p =
+        share({{"name", row.name}, {"isDisk", "0"}, {"allowForAll", "1"}, {"createDir", "1"}});
+    EXPECT_EQ(edit([&](GSList* l, int* f) {
+                return row.user ? nexalib_moduser_create(p, l, f, "/mnt/system", "0")
+                                : nexalib_smb_conf_folder_share_add(odb, last_oid, p, l, f);
+              }),
+              -1);
+    if (!row.user) {
+      EXPECT_EQ(odb.log(), (std::vector<std::string>{"bad_data " + std::to_string(last_oid) +
+                                                     " \"\" FolderShare fshare_fail"}));
+    }
+  }
+  OdbProps* other = share({{"name", "Public Music"}, {"isDisk", "0"}, {"allowForAll", "1"}});
+  EXPECT_EQ(edit([&](GSList* l, int* f) {
+              return nexalib_smb_conf_folder_share_add(odb, last_oid, other, l, f);
+            }),
+            2);
+  ASSERT_EQ(nexalib_put_list_hash_to_smb_conf(sections.get(), "/etc/smb.conf", 0644), 0);
+  const std::vector<std::pair<std::string, std::string>> seen = samba_sections("/etc/smb.conf");
+  EXPECT_EQ(seen, (std::vector<std::pair<std::string, std::string>>{
+                      {"global", ""},
+                      {"Public", "/mnt/system/Public"},
+                      {"Fotos M\xc3\xa1s", "/mnt/system/fotos"},
+                      {"Alice", "/mnt/system/Alice"},
+                      {"Public Music", "/mnt/system/Public Music"}}));
+}
+
+// Account names in access lists go through only when no list reads them
+// as more than one account.
+TEST_F(SambaSharesTest, OnlyAccountNamesReachAccessLists) {
+  static const std::regex account("[A-Za-z_][A-Za-z0-9._-]{0,31}");
+  for (const auto& hostile : testing::hostile_values()) {
+    SCOPED_TRACE(hostile);
+    const std::string v = hostile.value.substr(0, hostile.value.find('\0'));
+    const std::string array = "&" + v + "&carol&";
+    GHashTable* made = nexalib_smb_conf_folder_share_hash_create(
+        "docs", "/mnt/system/docs", "0", array.c_str(), array.c_str(), array.c_str(), array.c_str(),
+        "", "0", "ext3");
+    ASSERT_NE(made, nullptr);
+    const Entries entries = testing::entries(made);
+    nexalib_g_hash_table_free_all(made);
+    // An "&" in the value parts it in two elements of the array.
+    std::string users, groups;
+    std::istringstream elements(v + "&carol");
+    for (std::string name; std::getline(elements, name, '&');) {
+      if (!std::regex_match(name, account)) continue;
+      users += (users.empty() ? "" : ",") + name;
+      groups += (groups.empty() ? "@" : ",@") + name;
+    }
+    EXPECT_EQ(entries.at("write list"), users + "," + groups);
+    EXPECT_EQ(entries.at("valid users"), users + "," + groups + "," + users + "," + groups);
   }
 }
 

@@ -37,6 +37,26 @@ const std::vector<HostileValue>& hostile_values() {
       {"non_utf8", "\xff\xfe\xc3("},
       {"empty", ""},
       {"blanks", " \t "},
+      // Syntax to the servers that read names: Samba's macros, the FTP
+      // server's patterns and variables, access lists, passwd's compat
+      // lines, a home's "~", names the servers fold into others.
+      {"samba_macro", "%U"},
+      {"env_macro", "%{env:UNSET}"},
+      {"pattern", "alice-wor?"},
+      {"negation", "!carol"},
+      {"group_notation", "@family"},
+      {"nis_compat", "+"},
+      {"nis_netgroup", "+@staff"},
+      {"comment_name", "#x"},
+      {"dot", "."},
+      {"tilde", "~root"},
+      {"leading_blank", " public"},
+      {"blank_run", "my  photos"},
+      {"control",
+       "a\x01"
+       "b"},
+      {"long_33", std::string(33, 'a')},
+      {"non_ascii", "Fotos M\xc3\xa1s"},
   };
   return values;
 }

@@ -209,7 +209,9 @@ GSList* nexalib_etc_group_to_list(void) {
   return nexalib_load_txt_file_to_list(sys::kGroupFile);
 }
 int nexalib_put_to_group_file(GSList* lines) {
-  return nexalib_put_list_to_txt_file(lines, sys::kGroupFile, 0644);
+  // A group file kept private (0640, say) stays so.
+  const sys::Result<mode_t> kept = sys::permissions(sys::kGroupFile);
+  return nexalib_put_list_to_txt_file(lines, sys::kGroupFile, kept ? *kept : 0644);
 }
 
 void nexalib_dump_props_to_file(OdbProps* p) {

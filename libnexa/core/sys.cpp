@@ -168,6 +168,17 @@ Result<TemporaryFile> create_temporary(const std::string& target) {
   return Status::failure(EAGAIN);
 }
 
+// The replacement belongs to whoever owned the file it replaces (say
+// root:shadow), not to the process that wrote it.
+bool keep_owner(int fd, const std::string& target) {
+  struct stat old {};
+  struct stat now {};
+  if (::stat(target.c_str(), &old) != 0) return errno == ENOENT;
+  if (::fstat(fd, &now) != 0) return false;
+  if (old.st_uid == now.st_uid && old.st_gid == now.st_gid) return true;
+  return ::fchown(fd, old.st_uid, old.st_gid) == 0;
+}
+
 CommandRunner& current_runner() {
   static CommandRunner runner;
   return runner;
@@ -247,6 +258,12 @@ Status make_directory(std::string_view path, mode_t mode) {
   return Status::from_call(::mkdir(map_path(path).c_str(), mode));
 }
 
+Result<mode_t> permissions(std::string_view path) {
+  struct stat st {};
+  if (::stat(map_path(path).c_str(), &st) != 0) return Status::from_errno();
+  return static_cast<mode_t>(st.st_mode & 07777);
+}
+
 Status change_mode(std::string_view path, mode_t mode) {
   return Status::from_call(::chmod(map_path(path).c_str(), mode));
 }
@@ -277,8 +294,8 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
   remove_stale_temporaries(dir);
   Result<TemporaryFile> temp = create_temporary(target);
   if (!temp) return Status::failure(temp.error());
-  if (!write_all(temp->fd(), content) || ::fchmod(temp->fd(), mode) != 0 ||
-      ::fsync(temp->fd()) != 0)
+  if (!write_all(temp->fd(), content) || !keep_owner(temp->fd(), target) ||
+      ::fchmod(temp->fd(), mode) != 0 || ::fsync(temp->fd()) != 0)
     return Status::from_errno();
   // Renamed while still locked, so no cleaner takes it for a leftover.
   if (::rename(temp->path().c_str(), target.c_str()) != 0) return Status::from_errno();

@@ -80,15 +80,17 @@ bool exists(std::string_view path);
 Result<std::vector<std::string>> list_directory(std::string_view path);
 Status make_directory(std::string_view path, mode_t mode);
 Status change_mode(std::string_view path, mode_t mode);
+// The permission bits (07777) of what the path names.
+Result<mode_t> permissions(std::string_view path);
 // Removes the name itself (a link, not what it points to).
 Status remove_file(std::string_view path);
 Result<std::string> read_file(std::string_view path);
 
 // Replaces the file with content atomically: a temporary file named after
 // the target (".#group.1a2B3c") in the same directory, written, given the
-// mode, flushed to disk and renamed over the target, then the directory
-// flushed. A crash or a failed write leaves the old file whole, and the next
-// replacement in that directory removes such leftovers that no live writer
+// owner and group of the file it replaces and the mode, flushed to disk and
+// renamed over the target, then the directory flushed. A crash or a failed write leaves the old
+// file whole, and the next replacement in that directory removes such leftovers that no live writer
 // holds.
 Status replace_file(std::string_view path, std::string_view content, mode_t mode);
 

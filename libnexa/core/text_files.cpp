@@ -6,7 +6,7 @@
 namespace nexa {
 
 sys::Status write_text_file(std::string_view text, std::string_view path, mode_t mode) {
-  create_directories(path, mode);
+  create_parent_directories(path);
   return sys::replace_file(path, text, mode);
 }
 

@@ -15,7 +15,7 @@ namespace nexa {
 // Lines are read in pieces of at most this many characters.
 inline constexpr size_t kLinePiece = 1023;
 
-// Makes the missing parent directories (with mode), then replaces the file
+// Makes the missing parent directories (0755), then replaces the file
 // atomically with the text and gives it the mode; on failure the old file
 // is untouched.
 sys::Status write_text_file(std::string_view text, std::string_view path, mode_t mode);

@@ -108,6 +108,21 @@ TEST_F(SysTest, ReplaceFileWritesContentAndExactMode) {
   EXPECT_EQ(list_dir("/etc"), std::vector<std::string>{"f"}) << "no temporary file left";
 }
 
+// The account files belong to root and a group of their own (root:shadow,
+// say); a rewrite by root must not hand them to root's group.
+TEST_F(SysTest, ReplaceFileKeepsTheOwnerAndGroup) {
+  write_file("/etc/passwd", "root:x:0:0::/root:/bin/sh\n", 0644);
+  ASSERT_EQ(chown(path("/etc/passwd").c_str(), 1234, 42), 0);
+  EXPECT_TRUE(sys::replace_file("/etc/passwd", "new\n", 0644));
+  struct stat st {};
+  ASSERT_EQ(stat(path("/etc/passwd").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 1234u);
+  EXPECT_EQ(st.st_gid, 42u);
+  EXPECT_TRUE(sys::replace_file("/etc/new", "x\n", 0600));
+  ASSERT_EQ(stat(path("/etc/new").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, geteuid()) << "a new file is the writer's";
+}
+
 TEST_F(SysTest, AWriterThatCannotFinishLeavesTheOldFileAndNoLitter) {
   write_file("/etc/passwd", "root:x:0:0::/root:/bin/sh\n", 0644);
   // A file-size limit makes the write fail half way, like a full disk.

@@ -1,4 +1,9 @@
 // Text files as line lists, the whole-file writers and /etc/group.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "library_test.h"
 #include "nexalib.h"
 
@@ -25,6 +30,13 @@ TEST_F(TextFilesTest, LoadKeepsLineFeedsAndSplitsLongLines) {
 
 TEST_F(TextFilesTest, WritersMakeParentDirectoriesAndReplaceWholeFiles) {
   GString* text = g_string_new("[global]\n");
+  // The directories made are for everybody to enter, whatever the file's
+  // own mode or the process's mask.
+  const mode_t mask = umask(077);
+  EXPECT_EQ(nexalib_output_to_file(text, "/etc/samba/new/smb.conf", 0600), 0);
+  EXPECT_EQ(umask(mask), 077u);
+  EXPECT_EQ(mode_of("/etc/samba"), 0755u);
+  EXPECT_EQ(mode_of("/etc/samba/new"), 0755u);
   EXPECT_EQ(nexalib_output_to_file(text, "/etc/samba/new/smb.conf", 0644), 0);
   g_string_free(text, TRUE);
   EXPECT_EQ(read_file("/etc/samba/new/smb.conf"), "[global]\n");
@@ -40,14 +52,27 @@ TEST_F(TextFilesTest, UnwritableTargetReportsOne) {
   EXPECT_EQ(nexalib_output_to_file(nullptr, "/etc/f", 0644), 1);
 }
 
+// A rewrite keeps the group file's owner, group and mode; a new one gets
+// the usual mode.
 TEST_F(TextFilesTest, GroupFileRoundTrip) {
-  write_file("/etc/group", "root:x:0:\nstaff:x:50:ann,bob\n", 0600);
+  write_file("/etc/group", "root:x:0:\nstaff:x:50:ann,bob\n", 0640);
+  ASSERT_EQ(chown(path("/etc/group").c_str(), 0, 42), 0);
   GSList* lines = nexalib_etc_group_to_list();
   lines = nexalib_remove_record_from_list(lines, "bob");
   lines = g_slist_append(lines, strdup("media:x:60:\n"));
   EXPECT_EQ(nexalib_put_to_group_file(lines), 0);
   nexalib_g_slist_free_all(lines);
   EXPECT_EQ(read_file("/etc/group"), "root:x:0:\nmedia:x:60:\n");
+  EXPECT_EQ(mode_of("/etc/group"), 0640u);
+  struct stat st {};
+  ASSERT_EQ(stat(path("/etc/group").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 0u);
+  EXPECT_EQ(st.st_gid, 42u);
+
+  std::remove(path("/etc/group").c_str());
+  lines = g_slist_append(nullptr, strdup("root:x:0:\n"));
+  EXPECT_EQ(nexalib_put_to_group_file(lines), 0);
+  nexalib_g_slist_free_all(lines);
   EXPECT_EQ(mode_of("/etc/group"), 0644u);
 }
 

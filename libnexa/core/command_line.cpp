@@ -60,6 +60,16 @@ CommandLine& CommandLine::in_quotes(std::string_view value) {
   return *this;
 }
 
+CommandLine& CommandLine::operand(std::string_view value) {
+  if (value.starts_with('-')) valid_ = false;
+  return word(value);
+}
+
+CommandLine& CommandLine::operand_in_quotes(std::string_view value) {
+  if (value.starts_with('-')) valid_ = false;
+  return in_quotes(value);
+}
+
 CommandLine& CommandLine::number(long long value) {
   line_ += std::to_string(value);
   return *this;

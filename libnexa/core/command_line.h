@@ -42,6 +42,11 @@ class CommandLine {
   // A value inside double quotes that the fixed parts write ("lcd_show
   // \"%s\""): ", $, ` and \ are escaped; a line break or NUL is refused.
   CommandLine& in_quotes(std::string_view value);
+  // The same for the start of an operand (a file, a device, a host, an
+  // interface): a value beginning with "-", which the program would take
+  // for an option (and most take options anywhere), is refused.
+  CommandLine& operand(std::string_view value);
+  CommandLine& operand_in_quotes(std::string_view value);
   CommandLine& number(long long value);
   // " > PATH" with the path mapped under the library's root and quoted, so
   // the shell writes where the library then reads.

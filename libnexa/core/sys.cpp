@@ -307,7 +307,7 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
 
 int run_command(const CommandLine& command) {
   if (!command.valid()) {
-    log(LOG_ERR, "command refused: a value holds a line break\n");
+    log(LOG_ERR, "command refused: a value holds a line break or would read as an option\n");
     return -1;
   }
   if (const CommandRunner& runner = current_runner()) return runner(command.str());

@@ -40,10 +40,10 @@ void write_log_pages(std::string_view name, std::string_view dir, std::string_vi
   const std::string log_dir = std::string(dir) + "/log";
   // The name stays one literal word; only the trailing "*" is a pattern.
   CommandLine remove("rm -rf ");
-  remove.word(sys::map_path(log_dir)).text("/.").word(name).text("*");
+  remove.operand(sys::map_path(log_dir)).text("/.").word(name).text("*");
   sys::run_command(remove);
   CommandLine make("mkdir -p ");
-  make.word(sys::map_path(log_dir));
+  make.operand(sys::map_path(log_dir));
   sys::run_command(make);
 
   sys::Result<FilePtr> log = sys::open_file(path, "r");

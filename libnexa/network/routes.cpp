@@ -121,7 +121,7 @@ void delete_gateway(std::optional<std::string_view> old, std::optional<std::stri
 
 void add_gateway(std::optional<std::string_view> old, std::optional<std::string_view> now) {
   if (!now || (old && *old == *now)) return;
-  run_discarding_output(CommandLine("/sbin/route add default gw ").word(*now));
+  run_discarding_output(CommandLine("/sbin/route add default gw ").operand(*now));
 }
 
 void change_gateway(OdbProps& props, bool enabled, std::optional<std::string_view> old) {

@@ -27,7 +27,7 @@ void add_address(CommandLine& command, std::string_view address) {
   for (const std::string_view part :
        {address.substr(0, cut),
         cut == std::string_view::npos ? std::string_view{} : address.substr(cut + 1)}) {
-    if (!part.empty()) command.text(" ").word(part);
+    if (!part.empty()) command.text(" ").operand(part);
   }
 }
 
@@ -130,7 +130,7 @@ std::optional<char> read_device_mode(int index) {
 void set_rx_diversity(std::string_view address, std::string_view value, int index) {
   CommandLine command = attribute_command(index, " set 1005");
   add_address(command, address);
-  command.text(" ").word(value);
+  command.text(" ").operand(value);
   run_into_file(std::move(command), "/tmp/set_rxdiversity");
 }
 
@@ -140,7 +140,7 @@ void set_tx_rate(std::string_view address, std::string_view rate, std::string_vi
   add_address(command, address);
   const long decimal = std::strtol(std::string(rate).c_str(), nullptr, 10);
   command.text(" ").word(figure_text(static_cast<unsigned>(decimal), true));
-  if (!extra.empty()) command.text(" ").word(extra);
+  if (!extra.empty()) command.text(" ").operand(extra);
   run_into_file(std::move(command), "/tmp/set_txrate");
 }
 

@@ -87,10 +87,12 @@ void run_radius_scripts(OdbHandle& h, OdbProps* props, WirelessDriver kind) {
   CommandLine write_conf(rt61
                              ? Literal("/usr/trellis/handlers/base/wireless/write_conf.sh")
                              : Literal("/usr/trellis/handlers/base/wireless-Ra2860/write_conf.sh"));
-  for (const std::string& value :
-       {property(props, "radius_ip"), property(props, "radius_port"), property(props, "radius_key"),
-        property(first_network(h), "ipaddr")})
-    write_conf.text(" ").word(value);
+  // The addresses and the port are operands of the script; the key is a
+  // secret that may begin with anything.
+  write_conf.text(" ").operand(property(props, "radius_ip"));
+  write_conf.text(" ").operand(property(props, "radius_port"));
+  write_conf.text(" ").word(property(props, "radius_key"));
+  write_conf.text(" ").operand(property(first_network(h), "ipaddr"));
   run_discarding_output(std::move(write_conf));
   if (rt61) {
     sys::run_command(CommandLine("chmod 777 /usr/trellis/handlers/base/wireless/wireless.sh"));

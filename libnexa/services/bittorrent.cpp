@@ -137,7 +137,7 @@ void remove_bt_status_files(std::string_view directory, std::string_view name) {
   }
   for (const Literal suffix : {Literal(".status\" \n"), Literal(".status.tmp\" \n")}) {
     CommandLine command("rm -f \"");
-    command.in_quotes(directory).text("/").in_quotes(name).text(suffix);
+    command.operand_in_quotes(directory).text("/").in_quotes(name).text(suffix);
     run_discarding_output(std::move(command));
   }
 }

@@ -22,12 +22,12 @@ void stop_mdns_responder() {
 
 void add_multicast_route(std::string_view interface) {
   run_discarding_output(
-      CommandLine("/sbin/route add default dev ").word(interface).text(" metric 99"));
+      CommandLine("/sbin/route add default dev ").operand(interface).text(" metric 99"));
 }
 
 void delete_multicast_route(std::string_view interface) {
   run_discarding_output(
-      CommandLine("/sbin/route delete default dev ").word(interface).text(" metric 99"));
+      CommandLine("/sbin/route delete default dev ").operand(interface).text(" metric 99"));
 }
 
 void bonjour_debug(std::string_view text) {

@@ -67,22 +67,24 @@ int update_crontab(std::string_view schedule, std::string_view command, std::str
 }
 
 void set_ntp_server(std::string_view server) {
-  if (!is_acceptable(ValueKind::kFreeText, server)) {
-    sys::log(LOG_ERR, "time server refused: it holds a line break\n");
+  // A server beginning with "-" would be one of ntpdate's options, in the
+  // job and in the run alike.
+  CommandLine job("/usr/bin/ntpdate ");
+  job.operand(server);
+  if (!is_acceptable(ValueKind::kFreeText, server) || !job.valid()) {
+    sys::log(LOG_ERR, "time server refused: it holds a line break or begins with \"-\"\n");
     return;
   }
   if (same_text_any_case(server, "none")) {
     update_crontab(kWeekly, "", kNtpdate, false);
     return;
   }
-  CommandLine job("/usr/bin/ntpdate ");
-  job.word(server);
   if (!write_job(kWeekly, escaped_for_cron(job.str()), kNtpdate, true)) return;
   restart_cron();
   std::printf("\tRunning %s -b %.*s to update time\n", kNtpdate, static_cast<int>(server.size()),
               server.data());
   std::fflush(stdout);
-  run_discarding_output(std::move(CommandLine("/usr/bin/ntpdate -b ").word(server)));
+  run_discarding_output(std::move(CommandLine("/usr/bin/ntpdate -b ").operand(server)));
 }
 
 }  // namespace nexa

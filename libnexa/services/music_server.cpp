@@ -52,11 +52,15 @@ std::string daapd_config(std::string_view host, std::string_view mount_path) {
   return text;
 }
 
-// A host name or mount path with a line break would add a directive.
+// A host name or mount path with a line break would add a directive, a
+// mount path beginning with "-" would be an option of mkdir.
 bool values_acceptable(std::string_view host, std::string_view mount_path) {
-  if (is_acceptable(ValueKind::kFreeText, host) && is_acceptable(ValueKind::kFreeText, mount_path))
+  if (is_acceptable(ValueKind::kFreeText, host) &&
+      is_acceptable(ValueKind::kFreeText, mount_path) && !mount_path.starts_with('-'))
     return true;
-  sys::log(LOG_ERR, "music server: host name or mount path holds a line break, not set up\n");
+  sys::log(LOG_ERR,
+           "music server: host name or mount path holds a line break, or the path begins with "
+           "\"-\", not set up\n");
   return false;
 }
 
@@ -80,7 +84,7 @@ int start_music_server(std::string_view host, std::string_view mount_path) {
   if (!values_acceptable(host, mount_path)) return -1;
   const std::string_view server = daap_server();
   run_discarding_output(
-      CommandLine("mkdir -p -m 777 ").word(std::string(mount_path) + std::string(kMusicFolder)));
+      CommandLine("mkdir -p -m 777 ").operand(std::string(mount_path) + std::string(kMusicFolder)));
   if (!prepare_daap_config(server, host, mount_path)) return -1;
   return sys::run_command(CommandLine(server == "mt-daapd" ? kStartMtDaapd : kStartDaapd));
 }

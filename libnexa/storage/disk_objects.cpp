@@ -34,7 +34,10 @@ std::string size_field(std::string_view line) {
 
 std::string disk_size(std::string_view dev_name) {
   CommandLine grep("cat ");
-  grep.word(sys::map_path("/proc/partitions")).text(" | grep \"").in_quotes(dev_name).text("\"");
+  grep.word(sys::map_path("/proc/partitions"))
+      .text(" | grep \"")
+      .operand_in_quotes(dev_name)
+      .text("\"");
   if (!run_into_file(std::move(grep), kSizeFile, " ")) return "0";
   const std::string line = first_line_of(kSizeFile, kKernelLineRoom);
   return line.empty() ? "0" : size_field(line);

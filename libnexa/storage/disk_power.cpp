@@ -17,7 +17,7 @@ namespace {
 void run_hdparm(OdbProps& disk, int value) {
   const char* dev_name = odb_props_get(&disk, "devName");
   if (!dev_name) return;  // no device to address
-  run_discarding_output(CommandLine("/sbin/hdparm -S ").number(value).text(" ").word(dev_name));
+  run_discarding_output(CommandLine("/sbin/hdparm -S ").number(value).text(" ").operand(dev_name));
 }
 
 int configured_value(OdbProps* settings) {

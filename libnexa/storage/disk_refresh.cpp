@@ -54,7 +54,7 @@ void refresh_disks(OdbHandle& h) {
     const char* dev_name = current ? odb_props_get(current, "devName") : nullptr;
     if (!dev_name || text_is(odb_props_get(current, "raidUsaged"), "1")) continue;
     CommandLine check("/usr/trellis/handlers/base/disk/chkDisk.sh ");
-    check.word(dev_name).text(" ").number(mode);
+    check.operand(dev_name).text(" ").number(mode);
     PropsPtr changes = new_props();
     switch (sys::run_command(check)) {
       case 0:

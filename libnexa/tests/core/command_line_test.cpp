@@ -59,6 +59,17 @@ TEST_P(CommandLineHostile, ReachesTheProgramAsOneLiteralWord) {
   }
 }
 
+// An operand that begins with "-" would be an option to the program,
+// quoted or not: the line is refused, and only then.
+TEST_P(CommandLineHostile, AnOperandIsNeverAnOption) {
+  const std::string& value = GetParam().value;
+  const bool option = value.starts_with('-');
+  EXPECT_EQ(CommandLine("hdparm -S 1 ").operand(value).valid(), !option);
+  const bool one_line = value.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos;
+  EXPECT_EQ(CommandLine("grep \"").operand_in_quotes(value).text("\"").valid(),
+            !option && one_line);
+}
+
 INSTANTIATE_TEST_SUITE_P(Hostile, CommandLineHostile,
                          ::testing::ValuesIn(testing::hostile_values()),
                          testing::hostile_value_name);

@@ -212,6 +212,10 @@ TEST_P(UwbHostile, AddressHalvesAndValuesStayLiteralWords) {
   const std::string value = raw.substr(0, raw.find('\0'));
   const std::string address = "A" + value + "_B" + value;
   uwbtzero_set_txrate(address.c_str(), "7", value.c_str(), 0);
+  if (value.starts_with('-')) {
+    EXPECT_TRUE(commands.lines.empty()) << "the tool would read it as an option";
+    return;
+  }
   ASSERT_EQ(commands.lines.size(), 1u);
   Words expected{"/sbin/tzattribute", "-i", "0", "set", "1004", "A" + value, "B" + value, "7"};
   if (!value.empty()) expected.push_back(value);

@@ -193,7 +193,7 @@ TEST_P(WirelessHostile, ValuesStayOneWordAndOneLine) {
     }
   }
   EXPECT_EQ(ssids, 2u);
-  EXPECT_EQ(scripts, 1u);
+  EXPECT_EQ(scripts, value.starts_with('-') ? 0u : 1u) << "an address is the script's operand";
   const std::string file = read_file("/etc/Wireless/RT2860/RT2860AP.dat");
   const bool one_line = value.find_first_of("\r\n") == std::string::npos;
   EXPECT_EQ(file.find("\nRADIUS_Key=" + value + "\n") != std::string::npos, one_line);

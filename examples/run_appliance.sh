@@ -5,11 +5,15 @@
 # Nothing is written outside OUT_DIR and no command runs: the library
 # records its commands in OUT_DIR/commands.log, printed at the end.
 #
-#   examples/run_appliance.sh BUILD_DIR OUT_DIR
+#   examples/run_appliance.sh BUILD_DIR OUT_DIR [MORE_CONF]
+#
+# MORE_CONF (a key file of further objects, with oids of their own) is
+# added to the configuration. Every program runs, whatever an earlier one
+# did; the exit status says whether all succeeded.
 set -euo pipefail
 
-if [ $# -ne 2 ]; then
-  echo "usage: $0 BUILD_DIR OUT_DIR" >&2
+if [ $# -ne 2 ] && [ $# -ne 3 ]; then
+  echo "usage: $0 BUILD_DIR OUT_DIR [MORE_CONF]" >&2
   exit 2
 fi
 here=$(cd "$(dirname "$0")" && pwd)
@@ -35,16 +39,17 @@ chmod 0755 "$root/bin/sh" "$root/bin/false"
 
 # The programs share one configuration through the stand-in's key file; it
 # rewrites the file on every change, so it gets a copy.
-cp "$here/appliance.conf" "$out/appliance.conf"
+cat "$here/appliance.conf" ${3:+"$3"} >"$out/appliance.conf"
 export NEXALIB_ROOT=$root
 export ODB_STANDIN_FILE=$out/appliance.conf
 export ODB_STANDIN_LOG=$out/odb.log
 export NEXALIB_COMMAND_LOG=$out/commands.log
 : > "$NEXALIB_COMMAND_LOG"
 
+failed=()
 for program in accounts shares network services; do
   echo "== appliance_$program"
-  "$build/examples/appliance_$program"
+  "$build/examples/appliance_$program" || failed+=("appliance_$program")
 done
 
 echo
@@ -56,3 +61,8 @@ done
 echo
 echo "== Commands recorded instead of run ($NEXALIB_COMMAND_LOG)"
 cat "$NEXALIB_COMMAND_LOG"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo
+  echo "== Programs that reported a failure: ${failed[*]}"
+  exit 1
+fi

@@ -15,6 +15,18 @@
 APPFS_HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 APPFS_USERS=(alice bob carol)
 APPFS_SHARES=(public family photos alice-work)
+# Who tries the shares: the users and a guest. A module may add clients
+# that claim more ("carol+netbios:NAME"): the user before "+" is who they
+# are, and their access must be that user's.
+APPFS_CLIENTS=("${APPFS_USERS[@]}" guest)
+# The client namespace the checks run in.
+# shellcheck disable=SC2034 # read by the modules that source this file
+APPFS_WORKSTATION=workstation
+
+# appfs_tag TEXT: TEXT as a file name part (letters, digits, "-" and "_").
+appfs_tag() {
+  printf '%s' "$1" | tr -c 'A-Za-z0-9_-' '_'
+}
 
 # appfs_password USER: the demo password of USER.
 appfs_password() {
@@ -88,24 +100,27 @@ appfs_stop() {
   proc_end_all "${pids[@]}"
 }
 
-# appfs_access SERVICE WORK: what every user, and a guest, may do on every
-# share through SERVICE, as lines USER<TAB>SHARE<TAB>write|read|none in
-# $BOX_RESULTS/SERVICE-access.tsv. SERVICE_read USER SHARE WORK must succeed
-# when USER downloads the share's probe file (SERVICE-probe.txt) intact, and
-# SERVICE_write USER SHARE WORK when USER's upload lands on the volume. Each
-# user's tries run side by side: a connection costs most of a second.
+# appfs_access SERVICE WORK [CLIENT...]: what every client (APPFS_CLIENTS
+# by default) may do on every share through SERVICE, as lines
+# CLIENT<TAB>SHARE<TAB>write|read|none in $BOX_RESULTS/SERVICE-access.tsv.
+# SERVICE_read CLIENT SHARE WORK must succeed when the client downloads the
+# share's probe file (SERVICE-probe.txt) intact, and SERVICE_write CLIENT
+# SHARE WORK when its upload lands on the volume. Each client's tries run
+# side by side: a connection costs most of a second.
 appfs_access() {
-  local service=$1 work=$2 user share
-  local -a running=()
+  local service=$1 work=$2 client share
+  shift 2
+  local -a clients=("$@") running=()
+  if [ ${#clients[@]} -eq 0 ]; then clients=("${APPFS_CLIENTS[@]}"); fi
   for share in "${APPFS_SHARES[@]}"; do
     printf 'probe of %s\n' "$share" >"$BOX_ROOT/shares/system/$share/$service-probe.txt"
   done
-  for user in "${APPFS_USERS[@]}" guest; do
-    _appfs_user_access "$service" "$user" "$work" >"$work/access-$user" &
+  for client in "${clients[@]}"; do
+    _appfs_user_access "$service" "$client" "$work" >"$work/access-$(appfs_tag "$client")" &
     running+=("$!")
   done
   wait "${running[@]}"
-  for user in "${APPFS_USERS[@]}" guest; do cat "$work/access-$user"; done \
+  for client in "${clients[@]}"; do cat "$work/access-$(appfs_tag "$client")"; done \
     >"$BOX_RESULTS/$service-access.tsv"
 }
 

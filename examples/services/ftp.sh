@@ -39,10 +39,18 @@ ftp_as() {
   fi
 }
 
-ftp_url() { echo "ftp://$BOX_APPLIANCE_ADDR/%2Fshares/system/$1/"; }
+# Share names may hold blanks and letters beyond ASCII: the URL holds them
+# percent-encoded.
+ftp_url() {
+  local dir
+  dir=$(/usr/bin/python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$1")
+  echo "ftp://$BOX_APPLIANCE_ADDR/%2Fshares/system/$dir/"
+}
 
 ftp_read() {
-  local url down=$3/down-$1-$2 err=$3/curl-$1-$2.err
+  local url down err
+  down=$3/down-$(appfs_tag "$1-$2")
+  err=$3/curl-$(appfs_tag "$1-$2").err
   url=$(ftp_url "$2")
   ftp_as "$1" --list-only "$url" 2>"$err" | grep -qx 'ftp-probe.txt' &&
     ftp_as "$1" -o "$down" "${url}ftp-probe.txt" 2>>"$err" &&
@@ -50,9 +58,10 @@ ftp_read() {
 }
 
 ftp_write() {
-  local up=$3/up-$1-$2
+  local up
+  up=$3/up-$(appfs_tag "$1-$2")
   printf 'from %s over FTP\n' "$1" >"$up"
-  ftp_as "$1" -T "$up" "$(ftp_url "$2")ftp-$1.txt" 2>>"$3/curl-$1-$2.err" &&
+  ftp_as "$1" -T "$up" "$(ftp_url "$2")ftp-$1.txt" 2>>"$3/curl-$(appfs_tag "$1-$2").err" &&
     cmp -s "$up" "$BOX_ROOT/shares/system/$2/ftp-$1.txt"
 }
 
@@ -87,7 +96,7 @@ ftp_run() {
     return 1
   }
   echo "proftpd listening after $((SECONDS - started)) s"
-  box_holder_start ftpclient "$(box_ns workstation)"
+  box_holder_start ftpclient "$(box_ns "$APPFS_WORKSTATION")"
   appfs_access ftp "$work"
   {
     echo "$kept"

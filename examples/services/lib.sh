@@ -33,34 +33,38 @@ declare -A BOX_HOLDERS=()
 
 box_ns() { printf '%s-%s' "$BOX_TAG" "$1"; }
 
+# box_lan_create [NS]: the appliance's namespace (NS, another appliance
+# with a LAN of its own, when given) with its bridge and address.
 box_lan_create() {
+  local lan=${1:-$BOX_APPLIANCE_NS}
   if [ "$(id -u)" -ne 0 ]; then
     echo "box: the private LAN needs root" >&2
     return 1
   fi
-  _box_sweep_stale
-  ip netns add "$BOX_APPLIANCE_NS"
-  BOX_NAMESPACES+=("$BOX_APPLIANCE_NS")
-  ip -n "$BOX_APPLIANCE_NS" link set lo up
-  ip -n "$BOX_APPLIANCE_NS" link add "$BOX_LAN_IF" type bridge
-  ip -n "$BOX_APPLIANCE_NS" addr add "$BOX_APPLIANCE_ADDR/24" dev "$BOX_LAN_IF"
-  ip -n "$BOX_APPLIANCE_NS" link set "$BOX_LAN_IF" up
+  if [ "$lan" = "$BOX_APPLIANCE_NS" ]; then _box_sweep_stale; fi
+  ip netns add "$lan"
+  BOX_NAMESPACES+=("$lan")
+  ip -n "$lan" link set lo up
+  ip -n "$lan" link add "$BOX_LAN_IF" type bridge
+  ip -n "$lan" addr add "$BOX_APPLIANCE_ADDR/24" dev "$BOX_LAN_IF"
+  ip -n "$lan" link set "$BOX_LAN_IF" up
 }
 
-# box_client_add NAME [ADDR/LEN] [MAC]: a client namespace "$(box_ns NAME)"
-# whose interface eth0 is plugged into the appliance's LAN. Without an
-# address the interface stays unnumbered (a DHCP client's).
+# box_client_add NAME [ADDR/LEN] [MAC] [NS]: a client namespace
+# "$(box_ns NAME)" whose interface eth0 is plugged into the appliance's LAN
+# (that of appliance NS when given). Without an address the interface stays
+# unnumbered (a DHCP client's).
 box_client_add() {
-  local name=$1 addr=${2:-} mac=${3:-} ns port
+  local name=$1 addr=${2:-} mac=${3:-} lan=${4:-$BOX_APPLIANCE_NS} ns port
   ns=$(box_ns "$name")
   port="p${#BOX_NAMESPACES[@]}$$"
   port=${port:0:15}
   ip netns add "$ns"
   BOX_NAMESPACES+=("$ns")
   ip -n "$ns" link set lo up
-  ip -n "$BOX_APPLIANCE_NS" link add "$port" type veth peer name eth0 netns "$ns"
-  ip -n "$BOX_APPLIANCE_NS" link set "$port" master "$BOX_LAN_IF"
-  ip -n "$BOX_APPLIANCE_NS" link set "$port" up
+  ip -n "$lan" link add "$port" type veth peer name eth0 netns "$ns"
+  ip -n "$lan" link set "$port" master "$BOX_LAN_IF"
+  ip -n "$lan" link set "$port" up
   if [ -n "$mac" ]; then ip -n "$ns" link set eth0 address "$mac"; fi
   if [ -n "$addr" ]; then ip -n "$ns" addr add "$addr" dev eth0; fi
   ip -n "$ns" link set eth0 up

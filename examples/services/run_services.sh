@@ -10,11 +10,12 @@
 # SERVICE is one of the modules below (all by default). Each module
 # examples/services/NAME.sh defines NAME_run, which starts its services,
 # checks them and writes what it found to $BOX_OUT/results/NAME.txt; the
-# modules run side by side.
+# modules run side by side. A module that needs namespaces of its own
+# defines NAME_lan, called before any module starts.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
-all_modules=(samba ftp dhcp syslog cron)
+all_modules=(samba ftp dhcp syslog cron hostile)
 
 if [ $# -lt 2 ]; then
   echo "usage: $0 BUILD_DIR OUT_DIR [${all_modules[*]}]" >&2
@@ -44,17 +45,21 @@ trap 'exit 143' TERM
 }
 BOX_ROOT=$BOX_OUT/root
 BOX_RESULTS=$BOX_OUT/results
+BOX_BUILD=$(cd "$build" && pwd)
 mkdir -p "$BOX_RESULTS"
-export BOX_OUT BOX_ROOT BOX_RESULTS
+export BOX_OUT BOX_ROOT BOX_RESULTS BOX_BUILD
 
 # The LAN: the appliance, a workstation, the log host the configuration
 # names, and two machines that ask for an address (the second is the media
 # player the DHCP server knows by its MAC).
-box_lan_create
+box_lan_create "$BOX_APPLIANCE_NS"
 box_client_add workstation 192.168.77.2/24
 box_client_add loghost 192.168.77.20/24
 box_client_add laptop "" 02:00:00:77:00:64
 box_client_add player "" 00:1a:2b:3c:4d:5e
+for module in "${modules[@]}"; do
+  if declare -F "${module}_lan" >/dev/null; then "${module}_lan"; fi
+done
 
 status=0
 declare -A jobs=()
@@ -79,6 +84,6 @@ done
 # Samba and the FTP server allowed.
 if [ -f "$BOX_RESULTS/samba-access.tsv" ] || [ -f "$BOX_RESULTS/ftp-access.tsv" ]; then
   echo "== access"
-  /usr/bin/python3 "$here/access_table.py" "$here/../appliance.conf" "$BOX_RESULTS" || status=1
+  /usr/bin/python3 "$here/access_table.py" "$BOX_RESULTS" "$here/../appliance.conf" || status=1
 fi
 exit "$status"

@@ -60,7 +60,7 @@ samba_server_start() {
 # The workstation's smbclient keeps its caches in tmpfs of its own.
 samba_client_start() {
   local dir
-  box_holder_start smbclient "$(box_ns workstation)"
+  box_holder_start smbclient "$(box_ns "$APPFS_WORKSTATION")"
   for dir in /var/lib/samba /var/cache/samba /run/samba; do
     box_in smbclient mount -t tmpfs smbclient "$dir"
   done
@@ -83,25 +83,48 @@ samba_list() {
   return 1
 }
 
-# samba_read / samba_write USER SHARE WORK: one download of the probe file,
-# one upload, as USER ("guest": no account); see appfs_access.
+# samba_read / samba_write CLIENT SHARE WORK: one download of the probe
+# file, one upload, as CLIENT; see appfs_access.
 samba_auth() {
   if [ "$1" = guest ]; then echo -N; else echo "-U$1%$(appfs_password "$1")"; fi
 }
 
+# samba_connect CLIENT SHARE: smbclient's arguments that reach SHARE as
+# CLIENT, one a line. CLIENT is a user, "guest" (no account), or a user
+# who claims more: "guest+user:NAME" signs in as the unknown user NAME,
+# "USER+netbios:NAME" sends NAME as its own NetBIOS name, and
+# "USER+port139:NAME" calls the server by the NetBIOS name NAME on port 139.
+samba_connect() {
+  local user=${1%%+*} claim='' name=''
+  if [[ $1 == *+* ]]; then
+    claim=${1#*+}
+    name=${claim#*:}
+    claim=${claim%%:*}
+  fi
+  case $claim in
+    user) printf '%s\n' "//$BOX_APPLIANCE_ADDR/$2" "-U$name%anything" ;;
+    netbios) printf '%s\n' "//$BOX_APPLIANCE_ADDR/$2" "$(samba_auth "$user")" -n "$name" ;;
+    port139) printf '%s\n' "//$name/$2" -I "$BOX_APPLIANCE_ADDR" -p 139 "$(samba_auth "$user")" ;;
+    *) printf '%s\n' "//$BOX_APPLIANCE_ADDR/$2" "$(samba_auth "$user")" ;;
+  esac
+}
+
 samba_read() {
-  local down=$3/down-$1-$2
-  samba_client smbclient "//$BOX_APPLIANCE_ADDR/$2" "$(samba_auth "$1")" \
-    -c "get samba-probe.txt $down" >/dev/null 2>&1 &&
+  local down args
+  down=$3/down-$(appfs_tag "$1-$2")
+  mapfile -t args < <(samba_connect "$1" "$2")
+  samba_client smbclient "${args[@]}" -c "get samba-probe.txt $down" >/dev/null 2>&1 &&
     cmp -s "$down" "$BOX_ROOT/shares/system/$2/samba-probe.txt"
 }
 
 samba_write() {
-  local up=$3/up-$1-$2
+  local up tag args
+  tag=$(appfs_tag "$1")
+  up=$3/up-$(appfs_tag "$1-$2")
   printf 'from %s over Samba\n' "$1" >"$up"
-  samba_client smbclient "//$BOX_APPLIANCE_ADDR/$2" "$(samba_auth "$1")" \
-    -c "put $up samba-$1.txt" >/dev/null 2>&1 &&
-    cmp -s "$up" "$BOX_ROOT/shares/system/$2/samba-$1.txt"
+  mapfile -t args < <(samba_connect "$1" "$2")
+  samba_client smbclient "${args[@]}" -c "put $up samba-$tag.txt" >/dev/null 2>&1 &&
+    cmp -s "$up" "$BOX_ROOT/shares/system/$2/samba-$tag.txt"
 }
 
 # The printer share shows once the spooler's printer list was asked for;

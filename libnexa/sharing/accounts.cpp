@@ -33,12 +33,6 @@ bool is_member_list(std::string_view members) {
   }
 }
 
-// Samba finds users in its lists without regard to case, so a name that
-// differs from another only in case would be let in as that one.
-bool is_same_login(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && g_ascii_strncasecmp(a.data(), b.data(), a.size()) == 0;
-}
-
 bool is_legal_uid(int uid) {
   return uid >= kFirstUserId && uid <= kIdLimit;
 }
@@ -90,6 +84,10 @@ void report(IdScan code, std::string_view name) {
 }
 
 }  // namespace
+
+bool is_same_login(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && g_ascii_strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
 
 bool is_writable(const Account& account) {
   return is_account_name(account.name) &&

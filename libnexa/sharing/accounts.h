@@ -27,6 +27,9 @@ struct Account {
   std::string gecos, home, shell;
 };
 
+// Whether two login names are one to Samba, which finds users in its lists
+// without regard to case; a new login may not be another's so.
+bool is_same_login(std::string_view a, std::string_view b);
 // Whether every field can go into a passwd line as it is.
 bool is_writable(const Account& account);
 // "name:password:uid:gid:gecos:home:shell\n".

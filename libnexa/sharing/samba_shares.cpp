@@ -9,6 +9,7 @@
 #include "core/directories.h"
 #include "core/odb_access.h"
 #include "core/string_lists.h"
+#include "sharing/accounts.h"
 #include "storage/disk_flags.h"
 #include "storage/disk_usage.h"
 
@@ -24,6 +25,23 @@ std::string_view prop(OdbProps& props, const char* key) {
 std::vector<std::string_view> array_items(std::string_view array, std::vector<std::string>& keep) {
   keep = split_odb_array(array);
   return {keep.begin(), keep.end()};
+}
+
+// Samba finds a user in its lists without regard to case: a name that is
+// no account but another spelling of one ("Alice" beside alice) would let
+// that account in, so it is left out.
+std::vector<std::string_view> without_other_spellings(std::vector<std::string_view> users) {
+  const sys::Result<std::vector<sys::User>> accounts = sys::read_users();
+  if (!accounts) return users;
+  std::erase_if(users, [&](std::string_view name) {
+    bool exact = false, other = false;
+    for (const sys::User& account : *accounts) {
+      exact = exact || account.name == name;
+      other = other || is_same_login(account.name, name);
+    }
+    return other && !exact;
+  });
+  return users;
 }
 
 void put_common_parameters(GHashTable& section, std::string_view path, std::string_view tss_enabled,
@@ -160,7 +178,7 @@ bool is_new_share_name(std::string_view name) {
 
 std::optional<std::string> access_list(std::string_view users, std::string_view groups) {
   std::vector<std::string> user_names, group_names;
-  std::string text = join_group_members(array_items(users, user_names));
+  std::string text = join_group_members(without_other_spellings(array_items(users, user_names)));
   const std::string group_text = smb_group_list(array_items(groups, group_names));
   if (!text.empty() && !group_text.empty()) text += ',';
   text += group_text;

@@ -303,6 +303,26 @@ TEST_F(SambaSharesTest, NamesSambaTakesForAnotherShareAreRefused) {
                       {"Public Music", "/mnt/system/Public Music"}}));
 }
 
+// Samba finds users in its lists without regard to case: a name that is
+// no account but another spelling of one would admit that account.
+TEST_F(SambaSharesTest, OtherSpellingsOfAnAccountAdmitNobody) {
+  write_file("/etc/passwd",
+             "alice:x:500:100::/:/bin/false\nBob:x:501:100::/:/bin/false\n"
+             "bob:x:502:100::/:/bin/false\n");
+  const struct {
+    const char *users, *expected;
+  } rows[] = {
+      {"&alice&", "alice"},     {"&Alice&carol&", "carol"}, {"&ALICE&", nullptr},
+      {"&Bob&bob&", "Bob,bob"}, {"&BOB&", nullptr},         {"&dave&", "dave"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.users);
+    char* list = nexalib_smb_write_list(row.users, "");
+    EXPECT_EQ(list ? std::string(list) : "(none)", row.expected ? row.expected : "(none)");
+    std::free(list);
+  }
+}
+
 // Account names in access lists go through only when no list reads them
 // as more than one account.
 TEST_F(SambaSharesTest, OnlyAccountNamesReachAccessLists) {

@@ -89,9 +89,9 @@ Result<std::string> read_file(std::string_view path);
 // Replaces the file with content atomically: a temporary file named after
 // the target (".#group.1a2B3c") in the same directory, written, given the
 // owner and group of the file it replaces and the mode, flushed to disk and
-// renamed over the target, then the directory flushed. A crash or a failed write leaves the old
-// file whole, and the next replacement in that directory removes such leftovers that no live writer
-// holds.
+// renamed over the target, then the directory flushed. A crash or a failed
+// write leaves the old file whole, and the next replacement in that
+// directory removes such leftovers that no live writer holds.
 Status replace_file(std::string_view path, std::string_view content, mode_t mode);
 
 // ---- Commands. Every shell command goes through run_command, which hands

@@ -186,13 +186,21 @@ std::optional<std::string> access_list(std::string_view users, std::string_view 
   return text;
 }
 
-std::optional<std::string> valid_users(std::string_view ro_users, std::string_view ro_groups,
-                                       std::string_view rw_users, std::string_view rw_groups) {
-  std::optional<std::string> readers = access_list(ro_users, ro_groups);
-  std::optional<std::string> writers = access_list(rw_users, rw_groups);
+namespace {
+
+// The read-only list, then the read-write one.
+std::optional<std::string> joined(std::optional<std::string> readers,
+                                  const std::optional<std::string>& writers) {
   if (!readers) return writers;
   if (writers) *readers += "," + *writers;
   return readers;
+}
+
+}  // namespace
+
+std::optional<std::string> valid_users(std::string_view ro_users, std::string_view ro_groups,
+                                       std::string_view rw_users, std::string_view rw_groups) {
+  return joined(access_list(ro_users, ro_groups), access_list(rw_users, rw_groups));
 }
 
 RecordTablePtr folder_share_section(const FolderShare& share) {
@@ -200,8 +208,9 @@ RecordTablePtr folder_share_section(const FolderShare& share) {
       !is_acceptable(ValueKind::kSharePath, share.path))
     return nullptr;
   const bool is_public = share.allow_for_all.starts_with('1');
+  const std::optional<std::string> writers = access_list(share.rw_users, share.rw_groups);
   const std::optional<std::string> everybody =
-      valid_users(share.ro_users, share.ro_groups, share.rw_users, share.rw_groups);
+      joined(access_list(share.ro_users, share.ro_groups), writers);
   // Without "valid users" Samba lets every account in: a share that is
   // not public and names nobody gets no section at all.
   if (!is_public && !everybody) return nullptr;
@@ -216,8 +225,7 @@ RecordTablePtr folder_share_section(const FolderShare& share) {
     put_parameter(*section, "guest ok", "true");
   } else {
     put_parameter(*section, "valid users", *everybody);
-    if (const auto writers = access_list(share.rw_users, share.rw_groups))
-      put_parameter(*section, "write list", *writers);
+    if (writers) put_parameter(*section, "write list", *writers);
   }
   put_comment(*section, share.description);
   return section;

@@ -12,6 +12,7 @@
 #include "core/commands.h"
 #include "core/directories.h"
 #include "core/dumps.h"
+#include "core/file_locks.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 #include "core/string_lists.h"
@@ -139,6 +140,7 @@ void nexalib_g_slist_free_buffer(gpointer data, gpointer) {
   std::free(data);
 }
 void nexalib_g_slist_free_all(GSList* list) {
+  release_models_in(list);
   StringListFree()(list);
 }
 gboolean nexalib_g_hash_table_free_buffer(gpointer key, gpointer value, gpointer user_data) {
@@ -148,6 +150,7 @@ void nexalib_g_hash_table_free_all(GHashTable* table) {
   free_record_table(table);
 }
 void nexalib_g_slist_free_all_hash(GSList* records) {
+  release_models_in(records);
   RecordListFree()(records);
 }
 
@@ -190,20 +193,24 @@ int nexalib_isexist_class_nameval(OdbHandle* h, const char* class_name, const ch
 
 int nexalib_output_to_file(GString* text, const char* path, mode_t mode) {
   if (!text || !path) return 1;
-  return write_text_file(text->str, path, mode) ? 0 : 1;  // the string ends at a zero byte
+  // The string ends at a zero byte.
+  return write_back(path, [&] { return write_text_file(text->str, path, mode); }) ? 0 : 1;
 }
 int nexalib_put_a_line_to_txt_file(const char* text, const char* path, mode_t mode) {
   if (!text || !path) return 1;
-  return write_text_file(text, path, mode) ? 0 : 1;
+  return write_back(path, [&] { return write_text_file(text, path, mode); }) ? 0 : 1;
 }
 int nexalib_put_list_to_txt_file(GSList* lines, const char* path, mode_t mode) {
   if (!path) return 1;
-  return write_lines(list_items(lines), path, mode) ? 0 : 1;
+  const auto write = [&] { return write_lines(list_items(lines), path, mode); };
+  return write_back(path, write, lines) ? 0 : 1;
 }
 GSList* nexalib_load_txt_file_to_list(const char* path) {
   if (!path) return nullptr;
-  const sys::Result<std::vector<std::string>> lines = load_lines(path);
-  return lines ? to_string_list(*lines).release() : nullptr;
+  return load_model(path, [&]() -> GSList* {
+    const sys::Result<std::vector<std::string>> lines = load_lines(path);
+    return lines ? to_string_list(*lines).release() : nullptr;
+  });
 }
 GSList* nexalib_etc_group_to_list(void) {
   return nexalib_load_txt_file_to_list(sys::kGroupFile);

@@ -118,6 +118,15 @@ NEXALIB_API int nexalib_check_duplicate_class_nameval(OdbHandle *h, const char *
 NEXALIB_API int nexalib_isexist_class_nameval(OdbHandle *h, const char *class_name,
                                               const char *value);
 
+/* Edits that span calls: a load of a line or section list (here, the
+ * smb.conf model and the FTP finders) takes the library's edit lock
+ * ("/var/lock/nexalib.lock"; for "/etc/passwd" and "/etc/group" also the
+ * system's account lock), which the process keeps until it writes the file
+ * back with one of the writers, frees the list or ends, so that a second
+ * caller loads only what the first has written. A caller waits at most 15 s
+ * for it: the load then gives NULL, and writers of that file refuse until a
+ * load of it succeeds (the empty model would wipe the file). */
+
 /* Whole-file writers: the file is replaced atomically and gets the mode;
  * 0 on success, 1 when it cannot be written. */
 NEXALIB_API int nexalib_output_to_file(GString *text, const char *path, mode_t mode);
@@ -480,8 +489,9 @@ NEXALIB_API int nexalib_ftp_hidenoaccess_lost_found(OdbHandle *h);
 /* ---- Users and groups ------------------------------------------------------ */
 
 /* Accounts live in "/etc/passwd" and "/etc/group"; additions and the
- * passwd rewrite hold the system's account lock ("/etc/.pwd.lock", waited
- * for up to 15 s); a failed write leaves the file as it was. Empty names,
+ * passwd rewrite hold the edit lock and the system's account lock
+ * ("/etc/.pwd.lock"), each waited for up to 15 s; a failed write leaves the
+ * file as it was. Empty names,
  * names holding ":" "," a blank, a line break or NUL, and other fields
  * holding ":" a line break or NUL, are refused with nothing written. */
 
@@ -957,7 +967,8 @@ NEXALIB_API int nexalib_update_crontab_file(OdbHandle *h, const char *schedule, 
  * restarts the logger; its status, -1 when nothing was written. */
 NEXALIB_API int nexalib_update_syslog_file(OdbHandle *h, const char *rule, const char *pattern);
 /* Points the logger at namespace "Syslog"'s "logClient" of oid (the local
- * file when empty) and notes it in "/var/log/messages"; 0. */
+ * file when empty) and notes it in "/var/log/messages"; 0, or -1 with
+ * nothing noted when the host is refused or the rule cannot be written. */
 NEXALIB_API int nexalib_construct_syslog_conf_and_append_message_to_log_file(OdbHandle *h, int oid);
 /* Sets the weekly time job and the clock from server ("none" removes the
  * job); 0. */

@@ -6,6 +6,7 @@
 #include <thread>
 #include <vector>
 
+#include "core/file_locks.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/sys.h"
@@ -29,6 +30,8 @@ bool is_port(std::string_view text) {
 }
 
 void set_thttpd_port(int port) {
+  const sys::Result<LockHold> hold = hold_for_edit(kThttpdConf);
+  if (!hold) return;
   sys::Result<std::vector<std::string>> pieces = load_lines(kThttpdConf);
   if (!pieces) return;
   // Lines come in pieces; only a piece that starts a line can be the port

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "core/file_locks.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/config_values.h"
@@ -46,6 +47,8 @@ sys::Status set_parameter_line(std::string_view path, std::string_view parameter
   if (parameter.empty() || !is_acceptable(ValueKind::kFreeText, parameter) ||
       !is_acceptable(ValueKind::kFreeText, value))
     return sys::Status::failure(EINVAL);
+  const sys::Result<LockHold> hold = hold_for_edit(path);
+  if (!hold) return sys::Status::failure(hold.error());
   sys::Result<std::vector<std::string>> lines = load_lines(path);
   if (!lines) return sys::Status::failure(lines.error());
   const auto found = std::ranges::find_if(

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <string_view>
 
+#include "core/file_locks.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/config_values.h"
@@ -102,6 +103,8 @@ void set_bt_conf(OdbHandle& h) {
       sys::log(LOG_ERR, "BitTorrent rate refused: it holds a line break\n");
       return;
     }
+  const sys::Result<LockHold> hold = hold_for_edit(kRtorrentRc);
+  if (!hold) return;
   const sys::Result<std::string> text = sys::read_file(kRtorrentRc);
   if (!text) return;
   if (const std::optional<std::string> changed = with_rates(*text, download, upload))

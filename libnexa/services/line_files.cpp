@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include "core/file_locks.h"
 #include "core/owners.h"
 #include "core/string_lists.h"
 #include "core/text_files.h"
@@ -60,6 +61,8 @@ std::string joined_lines(const std::vector<std::string>& lines) {
 
 sys::Status replace_records(std::string_view path, std::string_view pattern, std::string_view line,
                             mode_t mode) {
+  const sys::Result<LockHold> hold = hold_for_edit(path);
+  if (!hold) return sys::Status::failure(hold.error());
   sys::Result<std::vector<std::string>> lines = load_whole_lines(path);
   if (!lines) return sys::Status::failure(lines.error());
   std::string text = joined_lines(without_records(*lines, pattern));

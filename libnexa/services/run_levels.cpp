@@ -5,6 +5,7 @@
 
 #include <cstdio>
 
+#include "core/file_locks.h"
 #include "core/config_values.h"
 #include "core/odb_access.h"
 #include "core/sys.h"
@@ -121,6 +122,8 @@ int update_rc_conf(OdbHandle& h, std::string_view ns, std::string_view key, std:
   const char* enabled = odb_props_get(found.props, "enabled");
   if (!enabled) return 0;
   if (!is_acceptable(ValueKind::kFreeText, key)) return refuse("run-level key", path);
+  const sys::Result<LockHold> hold = hold_for_edit(path);
+  if (!hold) return -1;
   const std::optional<std::string> text = existing_text(path);
   if (!text) return -1;
   const std::string rewritten = with_run_level_line(*text, key, enabled[0] == '1');
@@ -129,6 +132,8 @@ int update_rc_conf(OdbHandle& h, std::string_view ns, std::string_view key, std:
 
 int modify_inetd_services(std::string_view port, int& state) {
   state = 1;
+  const sys::Result<LockHold> hold = hold_for_edit(kServicesFile);
+  if (!hold) return -1;
   const sys::Result<std::string> text = sys::read_file(kServicesFile);
   if (!text) return -1;
   if (!is_acceptable(ValueKind::kFreeText, port)) return refuse("telnet port", kServicesFile);
@@ -140,6 +145,8 @@ int modify_inetd_services(std::string_view port, int& state) {
 
 int modify_inetd_conf(std::string_view value, int& state) {
   state = 1;
+  const sys::Result<LockHold> hold = hold_for_edit(kInetdConf);
+  if (!hold) return -1;
   const sys::Result<std::string> text = sys::read_file(kInetdConf);
   if (!text) return -1;
   const std::optional<std::string> rewritten = with_telnet_switched(*text, value != "0");

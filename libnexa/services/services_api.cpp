@@ -55,8 +55,8 @@ int nexalib_update_syslog_file(OdbHandle* /*h*/, const char* rule, const char* p
   return update_syslog(rule, pattern);
 }
 int nexalib_construct_syslog_conf_and_append_message_to_log_file(OdbHandle* h, int oid) {
-  if (h) construct_syslog_conf(*h, static_cast<guint32>(oid));
-  return 0;
+  // A rule that was not written is no success.
+  return !h || construct_syslog_conf(*h, static_cast<guint32>(oid)) ? 0 : -1;
 }
 int nexalib_settime_set_ntpServer(OdbHandle* /*h*/, int /*unused*/, const char* server) {
   if (server) set_ntp_server(server);

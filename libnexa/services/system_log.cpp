@@ -22,20 +22,28 @@ void note_in_local_log(std::string_view log_host) {
                log_host.data());
 }
 
-}  // namespace
-
-int update_syslog(std::string_view rule, std::string_view pattern) {
+bool write_syslog_rule(std::string_view rule, std::string_view pattern) {
   if (!is_acceptable(ValueKind::kFreeText, rule)) {
     sys::log(LOG_ERR, "logger rule refused: it holds a line break\n");
-    return -1;
+    return false;
   }
   std::string line(rule);
   line += '\n';
   if (!replace_records(kSyslogConf, pattern, line, 0644)) {
     sys::log(LOG_ERR, "logger configuration could not be written\n");
-    return -1;
+    return false;
   }
+  return true;
+}
+
+int restart_syslog() {
   return sys::run_command(CommandLine("/etc/rc.d/S12syslog.sh restart"));
+}
+
+}  // namespace
+
+int update_syslog(std::string_view rule, std::string_view pattern) {
+  return write_syslog_rule(rule, pattern) ? restart_syslog() : -1;
 }
 
 std::optional<std::string> syslog_rule(std::string_view log_host) {
@@ -46,17 +54,20 @@ std::optional<std::string> syslog_rule(std::string_view log_host) {
   return rule.append("\t@").append(log_host);
 }
 
-void construct_syslog_conf(OdbHandle& h, guint32 oid) {
+bool construct_syslog_conf(OdbHandle& h, guint32 oid) {
   OdbProps* props = odb_get_cmnd(&h, oid, "Syslog");
   const char* value = props ? odb_props_get(props, "logClient") : nullptr;
   const std::string_view log_host = value ? value : "";
   const std::optional<std::string> rule = syslog_rule(log_host);
   if (!rule) {
     sys::log(LOG_ERR, "log host refused: the logger would not read it as one host\n");
-    return;
+    return false;
   }
+  // The note tells of a change made, so only a written rule gets one.
+  if (!write_syslog_rule(*rule, kSyslogSelector)) return false;
   note_in_local_log(log_host);
-  update_syslog(*rule, kSyslogSelector);
+  restart_syslog();
+  return true;
 }
 
 }  // namespace nexa

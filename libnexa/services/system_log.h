@@ -25,7 +25,8 @@ int update_syslog(std::string_view rule, std::string_view pattern);
 std::optional<std::string> syslog_rule(std::string_view log_host);
 // Points the appliance's rule at namespace "Syslog"'s "logClient" of oid
 // (the local file when empty or unset) and notes the change in the local
-// log; a host that is refused changes nothing.
-void construct_syslog_conf(OdbHandle& h, guint32 oid);
+// log; a host that is refused or a rule that cannot be written changes
+// nothing and gives false.
+bool construct_syslog_conf(OdbHandle& h, guint32 oid);
 
 }  // namespace nexa

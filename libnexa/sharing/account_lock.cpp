@@ -1,14 +1,12 @@
-// The system's account-file lock and the appends made under it.
+// Appends to the account files, made under the system's account lock.
 #include "sharing/account_lock.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <string>
-#include <thread>
 
 namespace nexa {
 
@@ -21,33 +19,11 @@ struct flock whole_file_write_lock() {
   return lock;
 }
 
-bool is_held_elsewhere(int error) {
-  return error == EAGAIN || error == EACCES;
-}
-
 }  // namespace
 
 sys::Status try_lock_whole_file(int fd) {
   struct flock lock = whole_file_write_lock();
   return sys::Status::from_call(::fcntl(fd, F_SETLK, &lock));
-}
-
-// Polled rather than waited for with F_SETLKW, which only an alarm signal
-// could bound, and a library must leave the process's signals alone.
-sys::Result<AccountLock> AccountLock::acquire(std::chrono::milliseconds wait) {
-  const std::string path = sys::map_path(kAccountLockFile);
-  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
-  if (!fd) return sys::Status::from_errno();
-  const auto deadline = std::chrono::steady_clock::now() + wait;
-  std::chrono::microseconds pause{200};
-  for (;;) {
-    const sys::Status locked = try_lock_whole_file(fd.get());
-    if (locked) return AccountLock(std::move(fd));
-    if (!is_held_elsewhere(locked.error()) && locked.error() != EINTR) return locked;
-    if (std::chrono::steady_clock::now() >= deadline) return sys::Status::failure(EAGAIN);
-    std::this_thread::sleep_for(pause);
-    pause = std::min(pause * 2, std::chrono::microseconds{20000});
-  }
 }
 
 sys::Result<UniqueFd> open_for_append(std::string_view path, mode_t mode) {

@@ -1,31 +1,14 @@
-// The system's account-file lock and the appends made under it.
+// Appends to the account files, made under the system's account lock.
 #pragma once
 
 #include <sys/types.h>
 
-#include <chrono>
 #include <string_view>
 
 #include "core/owners.h"
 #include "core/sys.h"
 
 namespace nexa {
-
-inline constexpr const char* kAccountLockFile = "/etc/.pwd.lock";
-// As long as the system's own account tools wait for it.
-inline constexpr std::chrono::milliseconds kAccountLockWait{15000};
-
-// A write lock on the (mapped) "/etc/.pwd.lock", the one lckpwdf takes, so
-// our writers and the system's tools take turns on the account files.
-class AccountLock {
- public:
-  // Waits at most `wait` for the lock; the failure is EAGAIN after that.
-  static sys::Result<AccountLock> acquire(std::chrono::milliseconds wait = kAccountLockWait);
-
- private:
-  explicit AccountLock(UniqueFd fd) : fd_(std::move(fd)) {}
-  UniqueFd fd_;  // closing it releases the lock
-};
 
 // A whole-file write lock on fd, refused at once when another holds one.
 sys::Status try_lock_whole_file(int fd);

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "sharing/account_lock.h"
 
 namespace nexa {
@@ -128,7 +129,7 @@ bool add_user(Account& account) {
   if (!is_writable(account) || account.gid < 0) return false;
   // The scan and the append under one lock, so no other writer takes the
   // same id in between.
-  const sys::Result<AccountLock> lock = AccountLock::acquire();
+  const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
   sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile, kAccountFileMode)
                                     : sys::Result<UniqueFd>(sys::Status::failure(lock.error()));
   if (!file) {
@@ -149,7 +150,7 @@ bool add_user(Account& account) {
 
 AddGroup add_group(std::string_view name, int gid, std::string_view members) {
   if (!is_account_name(name) || !is_member_list(members) || gid < 0) return AddGroup::kFailed;
-  const sys::Result<AccountLock> lock = AccountLock::acquire();
+  const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
   if (!lock) return AddGroup::kFailed;
   const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
   if (!text) return AddGroup::kFailed;

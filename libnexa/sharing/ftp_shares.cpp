@@ -8,6 +8,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/file_locks.h"
 #include "core/config_values.h"
 #include "core/odb_access.h"
 #include "core/string_lists.h"
@@ -240,6 +241,8 @@ std::optional<std::string> user_home_block(OdbProps& user, const char* system_pa
 
 sys::Status update_folder_share(OdbHandle& h, OdbProps& share) {
   const char* system_path = system_mount_path(h);
+  const sys::Result<LockHold> hold = hold_for_edit(kFtpConfFile);
+  if (!hold) return sys::Status::failure(hold.error());
   StringListPtr lines = load_ftp_conf();
   const std::optional<std::string> opening = folder_share_opening(share, system_path);
   const bool found = opening && find_block(lines.get(), *opening);
@@ -253,6 +256,8 @@ sys::Status update_folder_share(OdbHandle& h, OdbProps& share) {
 
 int update_user_home(OdbHandle& h, OdbProps& user, int flags) {
   const char* system_path = system_mount_path(h);
+  const sys::Result<LockHold> hold = hold_for_edit(kFtpConfFile);
+  if (!hold) return -1;
   StringListPtr lines = load_ftp_conf();
   int flag = -1;
   const std::optional<std::string> opening = opening_in(system_path, prop(user, "name"));
@@ -268,6 +273,8 @@ int update_user_home(OdbHandle& h, OdbProps& user, int flags) {
 
 int hide_service_directories(OdbHandle& h) {
   const char* system_path = system_mount_path(h);
+  const sys::Result<LockHold> hold = hold_for_edit(kFtpConfFile);
+  if (!hold) return -1;
   StringListPtr lines = load_ftp_conf();
   std::string blocks;
   bool replaced = false;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "sharing/account_lock.h"
 #include "sharing/accounts.h"
 
@@ -59,7 +60,7 @@ sys::Status update_passwd(const Account& account, bool keep) {
   // The system's lock first, so that the file cannot be replaced between
   // opening it and locking it; a writer that holds the file's own lock
   // makes this fail at once, as it always has.
-  const sys::Result<AccountLock> lock = AccountLock::acquire();
+  const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
   if (!lock) return report_lock_failure(kAccountLockFile, sys::Status::failure(lock.error()));
   const std::string path = sys::map_path(sys::kPasswdFile);
   const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));

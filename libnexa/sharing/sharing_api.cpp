@@ -13,6 +13,7 @@
 
 #include "core/c_strings.h"
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "core/owners.h"
 #include "core/string_lists.h"
 #include "sharing/accounts.h"
@@ -65,8 +66,10 @@ int copy_path_or_refuse(const std::optional<std::string>& path, char* out) {
 
 GSList* nexalib_load_smb_file_to_list(const char* path) {
   if (!path) return nullptr;
-  sys::Result<StringListPtr> lines = load_smb_lines(path);
-  return lines ? lines->release() : nullptr;
+  return load_model(path, [&]() -> GSList* {
+    sys::Result<StringListPtr> lines = load_smb_lines(path);
+    return lines ? lines->release() : nullptr;
+  });
 }
 int nexalib_get_smb_section(char** line, char* name) {
   if (!line || !*line || !name) return -1;
@@ -82,7 +85,8 @@ GSList* nexalib_create_hash_list(GSList* headers) {
   return headers ? sections_from_headers(headers).release() : nullptr;
 }
 GSList* nexalib_load_smb_conf_to_list_hash(const char* path) {
-  return path ? load_smb_conf(path).release() : nullptr;
+  if (!path) return nullptr;
+  return load_model(path, [&] { return load_smb_conf(path).release(); });
 }
 GHashTable* nexalib_get_hash_table_by_section_name(GSList* sections, const char* name) {
   return name ? find_section(sections, name) : nullptr;
@@ -106,7 +110,8 @@ GString* nexalib_put_list_hash_to_g_string(GSList* sections) {
 }
 int nexalib_put_list_hash_to_smb_conf(GSList* sections, const char* path, int mode) {
   if (!path) return -1;
-  return write_smb_conf(sections, path, static_cast<mode_t>(mode)) ? 0 : -1;
+  const auto write = [&] { return write_smb_conf(sections, path, static_cast<mode_t>(mode)); };
+  return write_back(path, write, sections) ? 0 : -1;
 }
 
 // ---- Samba folder, user and printer shares ----------------------------------
@@ -232,7 +237,7 @@ namespace {
 // Loads the file for a finder and hands the lines and the block out.
 int hand_out_block(GSList** lines, GSList** first, GSList** after,
                    const std::optional<std::string>& opening) {
-  StringListPtr loaded = load_ftp_conf();
+  StringListPtr loaded(load_model(kFtpConfFile, [] { return load_ftp_conf().release(); }));
   const std::optional<FtpBlock> block = opening ? find_block(loaded.get(), *opening) : std::nullopt;
   *first = block ? block->first : nullptr;
   *after = block ? block->after : nullptr;

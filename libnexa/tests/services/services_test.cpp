@@ -1,8 +1,11 @@
 // The services over case tables, each compared with its golden: start-up and
 // minimal mode, run levels, the inetd files, pid files, crontab, the system
 // log, alerts, the BitTorrent client and the music server.
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include "services/alerts.h"
 #include "services/bittorrent.h"
@@ -118,6 +121,20 @@ TEST_F(ServicesTest, LogHostOnThenOffLeavesOneRule) {
   EXPECT_EQ(nexalib_update_syslog_file(odb, "a\nb", "a"), -1);
   EXPECT_EQ(commands.lines.size(), 0u);
   expect_golden(out, "services/syslog.golden");
+
+  // A rule that cannot be written (a file size limit) is not noted as made.
+  const std::string conf = read_file(kSyslogConf), messages = read_file(kMessagesFile);
+  const guint32 oid = odb.add("Logger");
+  odb.set(oid, {{"logClient", "other.lan"}}, "Syslog");
+  const testing::ChildResult limited = testing::run_in_child([&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{8, 8};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::printf("%d", nexalib_construct_syslog_conf_and_append_message_to_log_file(odb, int(oid)));
+  });
+  EXPECT_EQ(limited.out, "-1");
+  EXPECT_EQ(read_file(kSyslogConf), conf);
+  EXPECT_EQ(read_file(kMessagesFile), messages);
 }
 
 TEST_F(ServicesTest, AlertsReachEachRecipientInOrder) {

@@ -2,6 +2,8 @@
 // last line whole.
 #include "sharing/account_lock.h"
 
+#include "core/file_locks.h"
+
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -25,7 +27,8 @@ pid_t hold_lock_for(std::chrono::milliseconds hold) {
   if (pipe(ready) != 0) return -1;
   const pid_t pid = fork();
   if (pid == 0) {
-    const auto lock = AccountLock::acquire(std::chrono::milliseconds(0));
+    set_lock_wait(std::chrono::milliseconds(0));
+    const auto lock = LockHold::take(LockScope::kAccounts);
     (void)!write(ready[1], lock ? "1" : "0", 1);
     usleep(static_cast<useconds_t>(hold.count() * 1000));
     _exit(0);
@@ -41,7 +44,8 @@ TEST_F(account_lock, WaitsOnlyAsLongAsAllowed) {
   std::filesystem::create_directories(path("/etc"));
   pid_t holder = hold_lock_for(std::chrono::milliseconds(2000));
   ASSERT_GT(holder, 0);
-  const auto refused = AccountLock::acquire(std::chrono::milliseconds(100));
+  const auto wait = set_lock_wait(std::chrono::milliseconds(100));
+  const auto refused = LockHold::take(LockScope::kAccounts);
   EXPECT_FALSE(refused);
   EXPECT_EQ(refused.error(), EAGAIN);
   kill(holder, SIGKILL);
@@ -49,7 +53,8 @@ TEST_F(account_lock, WaitsOnlyAsLongAsAllowed) {
 
   holder = hold_lock_for(std::chrono::milliseconds(100));
   ASSERT_GT(holder, 0);
-  EXPECT_TRUE(AccountLock::acquire(std::chrono::milliseconds(10000)));
+  set_lock_wait(wait);
+  EXPECT_TRUE(LockHold::take(LockScope::kAccounts));
   waitpid(holder, nullptr, 0);
   EXPECT_EQ(mode_of("/etc/.pwd.lock"), 0600u);
 }

@@ -35,6 +35,25 @@ class AccountFilesTest : public testing::LibraryTest {
            })
         .out;
   }
+
+  // pwck and grpck check the files in the root as a whole; they want the
+  // shadow files beside them and every home and shell to exist.
+  void expect_account_tools_accept() {
+    const auto users = sys::read_users();
+    const auto groups = sys::read_groups();
+    ASSERT_TRUE(users && groups);
+    std::string shadow, gshadow;
+    for (const auto& user : *users) shadow += user.name + ":*:19000:0:99999:7:::\n";
+    for (const auto& g : *groups) {
+      std::string members;
+      for (const auto& m : g.members) members += (members.empty() ? "" : ",") + m;
+      gshadow += g.name + ":*::" + members + "\n";
+    }
+    write_file("/etc/shadow", shadow, 0600);
+    write_file("/etc/gshadow", gshadow, 0600);
+    testing::expect_accepted_by({"pwck", "-r", "-R"}, root);
+    testing::expect_accepted_by({"grpck", "-r", "-R"}, root);
+  }
 };
 // ctest selects the account tests by this name.
 using accounts = AccountFilesTest;
@@ -198,25 +217,11 @@ INSTANTIATE_TEST_SUITE_P(Hostile, account_hostile, ::testing::ValuesIn(testing::
 TEST_F(accounts, ConcurrentAdditionsGetDistinctIds) {
   seed(kRootPasswd, "users:x:100:\n");
   constexpr int kWriters = 8, kEach = 10;
-  std::vector<pid_t> writers;
-  for (int w = 0; w < kWriters; ++w) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-      bool ok = true;
-      for (int i = 0; i < kEach; ++i) {
-        const std::string name = "u" + std::to_string(w) + "_" + std::to_string(i);
-        const passwd* p = nexalib_adduser(name.c_str(), "x", 0, 0, "", "/", "/bin/sh");
-        ok = ok && p && nexalib_addgroup(name.c_str(), static_cast<int>(p->pw_gid), "") == 0;
-      }
-      _exit(ok ? 0 : 1);
-    }
-    writers.push_back(pid);
-  }
-  for (const pid_t pid : writers) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  }
+  EXPECT_TRUE(testing::run_together(kWriters, kEach, [](int w, int i) {
+    const std::string name = "u" + std::to_string(w) + "_" + std::to_string(i);
+    const passwd* p = nexalib_adduser(name.c_str(), "x", 0, 0, "", "/", "/bin/sh");
+    return p && nexalib_addgroup(name.c_str(), static_cast<int>(p->pw_gid), "") == 0;
+  }));
   const auto users = sys::read_users();
   const auto groups = sys::read_groups();
   ASSERT_TRUE(users && groups);
@@ -233,8 +238,30 @@ TEST_F(accounts, ConcurrentAdditionsGetDistinctIds) {
   EXPECT_EQ(gids.size(), groups->size());
 }
 
-// pwck and grpck check the files in the root as a whole; they want the
-// shadow files beside them and every home and shell to exist.
+// Groups written back as a list and groups appended, by callers at once:
+// every one of them stays.
+TEST_F(accounts, GroupListEditsKeepConcurrentAdditions) {
+  seed(kRootPasswd, "root:x:0:\n");
+  write_file("/bin/sh", "");
+  std::filesystem::create_directories(path("/root"));
+  constexpr int kWriters = 8, kEach = 50;
+  EXPECT_TRUE(testing::run_together(kWriters, kEach, [](int w, int i) {
+    const std::string name = "g" + std::to_string(w) + "_" + std::to_string(i);
+    const int gid = 2000 + w * 100 + i;
+    if (w % 2 == 0) return nexalib_addgroup(name.c_str(), gid, "") == 0;
+    GSList* lines = nexalib_etc_group_to_list();
+    const std::string line = name + ":x:" + std::to_string(gid) + ":\n";
+    lines = g_slist_append(lines, strdup(line.c_str()));
+    const int written = nexalib_put_to_group_file(lines);
+    nexalib_g_slist_free_all(lines);
+    return written == 0;
+  }));
+  const auto groups = sys::read_groups();
+  ASSERT_TRUE(groups);
+  EXPECT_EQ(groups->size(), 1u + kWriters * kEach);
+  expect_account_tools_accept();
+}
+
 TEST_F(accounts, TheAccountToolsAcceptWhatWeWrite) {
   seed(kRootPasswd, "root:x:0:\nusers:x:100:\n");
   write_file("/bin/sh", "");
@@ -261,20 +288,7 @@ TEST_F(accounts, TheAccountToolsAcceptWhatWeWrite) {
   EXPECT_EQ(nexalib_addgroup("staff", 0, "alice,bob"), 0);
   EXPECT_EQ(umask(mask), 027) << "the caller's mask is the caller's";
 
-  const auto users = sys::read_users();
-  const auto groups = sys::read_groups();
-  ASSERT_TRUE(users && groups);
-  std::string shadow, gshadow;
-  for (const auto& user : *users) shadow += user.name + ":*:19000:0:99999:7:::\n";
-  for (const auto& g : *groups) {
-    std::string members;
-    for (const auto& m : g.members) members += (members.empty() ? "" : ",") + m;
-    gshadow += g.name + ":*::" + members + "\n";
-  }
-  write_file("/etc/shadow", shadow, 0600);
-  write_file("/etc/gshadow", gshadow, 0600);
-  testing::expect_accepted_by({"pwck", "-r", "-R"}, root);
-  testing::expect_accepted_by({"grpck", "-r", "-R"}, root);
+  expect_account_tools_accept();
 }
 
 TEST(account_root_check, OthersAreSentAway) {

@@ -186,6 +186,28 @@ TEST_F(FtpSharesTest, ModifyingMovesTheBlockToTheEnd) {
   EXPECT_EQ(read_file(kConf), a_block);
 }
 
+// Handlers that change a share each at the same moment: every block lands,
+// in a file proftpd reads.
+TEST_F(FtpSharesTest, BlocksAddedAtOnceAllLand) {
+  const auto add_share = [this](int w, int i) {
+    const std::string name = "s" + std::to_string(w) + "_" + std::to_string(i);
+    const PropsPtr share = props({{"name", name}, {"isDisk", "0"}, {"allowForAll", "1"}});
+    return modftp_modify_ftp_conf(odb, 0, share.get()) == 0;
+  };
+  const struct {
+    int workers, rounds, trials;
+  } rows[] = {{8, 50, 1}, {2, 1, 50}};
+  for (const auto& row : rows)
+    for (int trial = 0; trial < row.trials; ++trial) {
+      write_file(kConf, "");
+      ASSERT_TRUE(testing::run_together(row.workers, row.rounds, add_share));
+      ASSERT_EQ(count(read_file(kConf), "<Directory /mnt/sys/s"),
+                static_cast<size_t>(row.workers * row.rounds))
+          << row.workers << " callers, trial " << trial;
+    }
+  expect_proftpd_accepts(read_file(kConf));
+}
+
 TEST_F(FtpSharesTest, UserBlockOnlyWhenWanted) {
   const PropsPtr homeless = props({{"name", "eve"}, {"createDir", "0"}});
   EXPECT_EQ(user_handler_modify_ftp_conf(odb, 0, homeless.get(), 1), -1);

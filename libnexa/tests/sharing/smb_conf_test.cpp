@@ -204,6 +204,34 @@ TEST_F(SmbConfTest, ARoundTripChangesNothingButCommentsAndOrder) {
   expect_samba_accepts("/etc/smb.conf");
 }
 
+// Handlers that add a share each at the same moment: every share lands,
+// in a file Samba reads.
+TEST_F(SmbConfTest, SharesAddedAtOnceAllLand) {
+  const auto add_share = [](int w, int i) {
+    const std::string name = "s" + std::to_string(w) + "_" + std::to_string(i);
+    GSList* sections = nexalib_load_smb_conf_to_list_hash("/etc/smb.conf");
+    sections = g_slist_append(sections, nexalib_smb_conf_folder_share_hash_create(
+                                            name.c_str(), ("/shares/" + name).c_str(), "1", "",
+                                            "", "", "", "", "0", "ext3"));
+    const int written = nexalib_put_list_hash_to_smb_conf(sections, "/etc/smb.conf", 0644);
+    nexalib_g_slist_free_all_hash(sections);
+    return written == 0;
+  };
+  const struct {
+    int workers, rounds, trials;
+  } rows[] = {{8, 50, 1}, {2, 1, 50}};
+  for (const auto& row : rows)
+    for (int trial = 0; trial < row.trials; ++trial) {
+      write_file("/etc/smb.conf", "[global]\n\tworkgroup = HOME\n");
+      ASSERT_TRUE(testing::run_together(row.workers, row.rounds, add_share));
+      const OwnedSections loaded(nexalib_load_smb_conf_to_list_hash("/etc/smb.conf"));
+      ASSERT_EQ(g_slist_length(loaded.get()), 1u + row.workers * row.rounds)
+          << row.workers << " callers, trial " << trial;
+    }
+  EXPECT_EQ(samba_sections("/etc/smb.conf").size(), 3u);
+  expect_samba_accepts("/etc/smb.conf");
+}
+
 TEST_F(SmbConfTest, GroupNotationOfSamba) {
   const testing::OwnedList groups = testing::make_list({"staff", "bad,name", "media"});
   const testing::OwnedGString text(nexalib_list_to_smb_group_format(groups.get()));

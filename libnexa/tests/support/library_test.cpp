@@ -12,6 +12,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "core/file_locks.h"
 #include "core/sys.h"
 #include "odb_standin.h"
 
@@ -57,6 +58,34 @@ ChildResult run_in_child(const std::function<void()>& body, std::string_view inp
   return result;
 }
 
+bool run_together(int workers, int rounds, const std::function<bool(int, int)>& edit) {
+  int start[2];
+  if (pipe(start) != 0) return false;
+  std::fflush(stdout);
+  std::vector<pid_t> children;
+  for (int worker = 0; worker < workers; ++worker) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+      close(start[1]);
+      char byte;
+      (void)!read(start[0], &byte, 1);  // returns when the parent closes its end
+      bool ok = true;
+      for (int round = 0; round < rounds; ++round) ok = edit(worker, round) && ok;
+      _exit(ok ? 0 : 1);
+    }
+    if (pid > 0) children.push_back(pid);
+  }
+  close(start[0]);
+  close(start[1]);
+  bool ok = static_cast<int>(children.size()) == workers;
+  for (const pid_t pid : children) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ok = ok && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  }
+  return ok;
+}
+
 LibraryTest::LibraryTest() {
   std::string templ = (std::filesystem::temp_directory_path() / "nexa-root-XXXXXX").string();
   root = mkdtemp(templ.data()) ? templ : "";
@@ -80,6 +109,8 @@ LibraryTest::~LibraryTest() {
   sys::set_log_sink({});
   sys::set_clock({});
   sys::set_kernel_calls({});
+  release_all_holds();  // they stand on lock files of this root
+  set_lock_wait(kLockWait);
   unsetenv("NEXALIB_ROOT");
   odb_standin_reset();
   std::error_code ignored;

@@ -54,6 +54,10 @@ struct ChildResult {
 // its standard input; the child exits with status 0 when body returns.
 ChildResult run_in_child(const std::function<void()>& body, std::string_view input = {});
 
+// Runs edit(worker, round) `rounds` times in each of `workers` children,
+// all released at one moment; true when every call in every child did.
+bool run_together(int workers, int rounds, const std::function<bool(int worker, int round)>& edit);
+
 class LibraryTest : public ::testing::Test {
  protected:
   LibraryTest();

@@ -1,6 +1,6 @@
 // One owner type per resource the library holds or hands around: files,
-// descriptors, directories, temporary files, string lists, record tables
-// and lists, and the client library's props.
+// descriptors, directories, string lists, record tables and lists, and the
+// client library's props.
 #pragma once
 
 #include <dirent.h>
@@ -54,26 +54,6 @@ class UniqueFd {
 
  private:
   int fd_ = -1;
-};
-
-// A file created to be renamed into place: removed again unless kept.
-class TemporaryFile {
- public:
-  TemporaryFile(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
-  TemporaryFile(TemporaryFile&&) = default;
-  TemporaryFile& operator=(TemporaryFile&&) = delete;
-  ~TemporaryFile() {
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  int fd() const { return fd_.get(); }
-  const std::string& path() const { return path_; }
-  // After the rename: the name now belongs to the target.
-  void keep() { path_.clear(); }
-  void close() { fd_.reset(); }
-
- private:
-  UniqueFd fd_;
-  std::string path_;
 };
 
 // A string list: a GSList owning malloc'ed strings.

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cctype>
 #include <climits>
 #include <cstdlib>
@@ -90,17 +91,67 @@ std::string base_name(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool write_all(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
+// ---- Faults set by tests.
+struct FaultState {
+  std::optional<Fault> fault;
+  int taken[4] = {};
+};
+
+FaultState& faults() {
+  static FaultState state;
+  return state;
+}
+
+// Counts a step; the fault set for it, when this is its turn.
+std::optional<Fault> fault_at(Step step) {
+  FaultState& state = faults();
+  const int taken = ++state.taken[static_cast<int>(step)];
+  if (!state.fault || state.fault->step != step || state.fault->nth != taken) return std::nullopt;
+  return state.fault;
+}
+
+// Whether the step fails here (with errno set); a kill ends the process.
+bool fails_here(Step step) {
+  const std::optional<Fault> fault = fault_at(step);
+  if (!fault) return false;
+  if (fault->kill) ::kill(::getpid(), SIGKILL);
+  errno = fault->error;
   return true;
 }
+
+constexpr off_t kPageSize = 4096;
+
+// A kill that interrupts a write: the text up to the next page boundary of
+// the file goes out, then the process dies.
+[[noreturn]] void killed_while_writing(int fd, std::string_view data) {
+  struct stat st {};
+  const bool appending = (::fcntl(fd, F_GETFL) & O_APPEND) != 0;
+  const off_t at = appending && ::fstat(fd, &st) == 0 ? st.st_size : ::lseek(fd, 0, SEEK_CUR);
+  const size_t room = static_cast<size_t>(kPageSize - (at < 0 ? 0 : at % kPageSize));
+  (void)!::write(fd, data.data(), std::min(room, data.size()));
+  ::kill(::getpid(), SIGKILL);
+  std::abort();
+}
+
+// A file made to be renamed into place: removed again unless kept.
+class TemporaryFile {
+ public:
+  TemporaryFile(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+  TemporaryFile(TemporaryFile&&) = default;
+  TemporaryFile& operator=(TemporaryFile&&) = delete;
+  ~TemporaryFile() {
+    if (!path_.empty() && !fails_here(Step::kUnlink)) ::unlink(path_.c_str());
+  }
+  int fd() const { return fd_.get(); }
+  const std::string& path() const { return path_; }
+  // After the rename: the name now belongs to the target.
+  void keep() { path_.clear(); }
+  void close() { fd_.reset(); }
+
+ private:
+  UniqueFd fd_;
+  std::string path_;
+};
 
 void sync_directory(const std::string& dir) {
   const UniqueFd fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -144,7 +195,7 @@ void remove_stale_temporaries(const std::string& dir) {
                                O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat st {};
     if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0)
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) == 0 && !fails_here(Step::kUnlink))
       ::unlinkat(dirfd(listing.get()), entry->d_name, 0);
   }
 }
@@ -269,6 +320,7 @@ Status change_mode(std::string_view path, mode_t mode) {
 }
 
 Status remove_file(std::string_view path) {
+  if (fails_here(Step::kUnlink)) return Status::from_errno();
   return Status::from_call(::unlink(map_path(path, LastLink::kKeep).c_str()));
 }
 
@@ -294,15 +346,128 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
   remove_stale_temporaries(dir);
   Result<TemporaryFile> temp = create_temporary(target);
   if (!temp) return Status::failure(temp.error());
-  if (!write_all(temp->fd(), content) || !keep_owner(temp->fd(), target) ||
-      ::fchmod(temp->fd(), mode) != 0 || ::fsync(temp->fd()) != 0)
+  if (const Status written = write_all(temp->fd(), content); !written) return written;
+  if (!keep_owner(temp->fd(), target) || ::fchmod(temp->fd(), mode) != 0)
     return Status::from_errno();
+  if (const Status synced = sync(temp->fd()); !synced) return synced;
   // Renamed while still locked, so no cleaner takes it for a leftover.
-  if (::rename(temp->path().c_str(), target.c_str()) != 0) return Status::from_errno();
+  if (fails_here(Step::kRename) || ::rename(temp->path().c_str(), target.c_str()) != 0)
+    return Status::from_errno();
   temp->keep();
   temp->close();
   sync_directory(dir);
   return Status::success();
+}
+
+Result<UniqueFd> open_descriptor(std::string_view path, int flags, mode_t mode, LastLink last) {
+  UniqueFd fd(::open(map_path(path, last).c_str(), flags | O_CLOEXEC, mode));
+  if (!fd) return Status::from_errno();
+  return fd;
+}
+
+Status write_all(int fd, std::string_view data) {
+  while (!data.empty()) {
+    if (const std::optional<Fault> fault = fault_at(Step::kWrite)) {
+      if (fault->kill) killed_while_writing(fd, data);
+      return Status::failure(fault->error);
+    }
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return Status::from_errno();
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return Status::success();
+}
+
+Status sync(int fd) {
+  if (fails_here(Step::kSync)) return Status::from_errno();
+  return Status::from_call(::fsync(fd));
+}
+
+Status lock_open_file(int fd) {
+  int result;
+  do result = ::flock(fd, LOCK_EX);
+  while (result != 0 && errno == EINTR);
+  return Status::from_call(result);
+}
+
+Status try_lock_whole_file(int fd) {
+  struct flock lock {};
+  lock.l_type = F_WRLCK;
+  lock.l_whence = SEEK_SET;
+  return Status::from_call(::fcntl(fd, F_SETLK, &lock));
+}
+
+Status rename_file(std::string_view from, std::string_view to) {
+  if (fails_here(Step::kRename)) return Status::from_errno();
+  return Status::from_call(::rename(map_path(from).c_str(), map_path(to).c_str()));
+}
+
+namespace {
+
+// Where the file's last whole line ends (0 when it has none).
+Result<off_t> end_of_last_line(int fd, off_t size) {
+  char buf[4096];
+  for (off_t end = size; end > 0;) {
+    const off_t start = std::max<off_t>(0, end - static_cast<off_t>(sizeof buf));
+    const ssize_t n = ::pread(fd, buf, static_cast<size_t>(end - start), start);
+    if (n != end - start) return n < 0 ? Status::from_errno() : Status::failure(EIO);
+    for (ssize_t i = n; i > 0; --i)
+      if (buf[i - 1] == '\n') return start + i;
+    end = start;
+  }
+  return off_t{0};
+}
+
+// Mends the last line for an append; the size the file then has, and in
+// prefix a line feed to write first when a typed line is kept.
+Result<off_t> mend_last_line(int fd, TornLine torn, std::string& prefix) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return Status::from_errno();
+  if (!S_ISREG(st.st_mode) || st.st_size == 0) return st.st_size;
+  char last = '\n';
+  if (::pread(fd, &last, 1, st.st_size - 1) != 1) return Status::from_errno();
+  if (last == '\n') return st.st_size;
+  if (torn == TornLine::kRemoveAtPageEnd && st.st_size % kPageSize != 0) {
+    prefix = "\n";
+    return st.st_size;
+  }
+  const Result<off_t> end = end_of_last_line(fd, st.st_size);
+  if (!end) return end;
+  if (::ftruncate(fd, *end) != 0) return Status::from_errno();
+  return *end;
+}
+
+}  // namespace
+
+Status append_lines(int fd, std::string_view text, TornLine torn, bool synced) {
+  std::string out;
+  const Result<off_t> size = mend_last_line(fd, torn, out);
+  if (!size) return Status::failure(size.error());
+  out += text;
+  Status done = write_all(fd, out);
+  if (done && synced) done = sync(fd);
+  // Whatever reached the file goes again: a part of a line must not stay.
+  if (!done) (void)!::ftruncate(fd, *size);
+  return done;
+}
+
+Status append_to_file(std::string_view path, std::string_view text, mode_t mode, TornLine torn) {
+  const Result<UniqueFd> fd =
+      open_descriptor(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, mode);
+  if (!fd) return Status::failure(fd.error());
+  if (const Status locked = lock_open_file(fd->get()); !locked) return locked;
+  return append_lines(fd->get(), text, torn, false);
+}
+
+void set_fault(std::optional<Fault> fault) {
+  faults() = FaultState{fault, {}};
+}
+
+int steps_taken(Step step) {
+  return faults().taken[static_cast<int>(step)];
 }
 
 int run_command(const CommandLine& command) {

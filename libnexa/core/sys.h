@@ -94,6 +94,56 @@ Result<std::string> read_file(std::string_view path);
 // directory removes such leftovers that no live writer holds.
 Status replace_file(std::string_view path, std::string_view content, mode_t mode);
 
+// ---- Descriptors, and appends that a kill cannot spoil.
+// open(2) of the mapped path with the flags plus close-on-exec.
+Result<UniqueFd> open_descriptor(std::string_view path, int flags, mode_t mode = 0644,
+                                 LastLink last = LastLink::kFollow);
+// Writes all of data; the errno of the write that failed.
+Status write_all(int fd, std::string_view data);
+// Flushes the file's data to disk.
+Status sync(int fd);
+// An exclusive lock on the open file (flock), waited for.
+Status lock_open_file(int fd);
+// A whole-file write lock (fcntl), refused at once when another holds one.
+Status try_lock_whole_file(int fd);
+// rename(2) of the mapped paths.
+Status rename_file(std::string_view from, std::string_view to);
+
+// A writer killed in the middle of an append (or a power cut) leaves the
+// start of its text as an unterminated last line. Before it writes, the
+// next append removes such a piece, or terminates a last line that a
+// person typed without its line feed.
+enum class TornLine {
+  kRemove,  // logs: only our entries are there, so the piece is torn
+  // Account files: a kill stops a write at a page boundary of the file, so
+  // only a piece ending there goes; a line ending elsewhere was typed.
+  kRemoveAtPageEnd,
+};
+// Appends text (whole lines) to the file open for appending at fd, which
+// the caller has locked against the other writers, after mending its last
+// line; synced when asked. A failed or short write is cut off again, so the
+// file stays as it was.
+Status append_lines(int fd, std::string_view text, TornLine torn, bool synced);
+// Opens the file for appending (made with mode when missing), locks it and
+// appends; a FIFO planted at the path cannot hang the writer.
+Status append_to_file(std::string_view path, std::string_view text, mode_t mode, TornLine torn);
+
+// ---- Faults, for tests: the Nth write, sync, rename or unlink since the
+// fault was set fails with its error, or the process dies there as if
+// killed (a write first copies its text up to the next page boundary of the
+// file, as the kernel does when a kill interrupts it).
+enum class Step { kWrite, kSync, kRename, kUnlink };
+struct Fault {
+  Step step = Step::kWrite;
+  int nth = 1;
+  int error = EIO;
+  bool kill = false;
+};
+// Sets the fault (none: every step runs) and starts counting afresh.
+void set_fault(std::optional<Fault> fault);
+// The steps of this kind taken since the fault was set.
+int steps_taken(Step step);
+
 // ---- Commands. Every shell command goes through run_command, which hands
 // it to the current runner (system(3) unless a test installed another) and
 // returns the status as system(3) gives it; a line holding a refused value

@@ -2,10 +2,7 @@
 #include "eventlog/log_files.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <syslog.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <optional>
@@ -27,18 +24,17 @@ struct LockedLog {
 // Opens and locks the file that is at the path once the lock is held: a
 // writer that waited while another rotated holds the renamed file and opens
 // the new one instead.
-std::optional<LockedLog> lock_log(const std::string& mapped, int flags) {
+std::optional<LockedLog> lock_log(std::string_view path, int flags) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     // Non-blocking, so that a FIFO planted at the path cannot hang a writer.
-    UniqueFd fd(::open(mapped.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644));
-    if (!fd) return std::nullopt;
-    if (::flock(fd.get(), LOCK_EX) != 0) return std::nullopt;
+    sys::Result<UniqueFd> fd = sys::open_descriptor(path, flags | O_NONBLOCK);
+    if (!fd || !sys::lock_open_file(fd->get())) return std::nullopt;
     struct stat held {};
     struct stat named {};
-    if (::fstat(fd.get(), &held) != 0) return std::nullopt;
-    if (::stat(mapped.c_str(), &named) == 0 && named.st_dev == held.st_dev &&
+    if (::fstat(fd->get(), &held) != 0) return std::nullopt;
+    if (::stat(sys::map_path(path).c_str(), &named) == 0 && named.st_dev == held.st_dev &&
         named.st_ino == held.st_ino)
-      return LockedLog{std::move(fd), held.st_size};
+      return LockedLog{std::move(*fd), held.st_size};
   }
   return std::nullopt;
 }
@@ -46,12 +42,11 @@ std::optional<LockedLog> lock_log(const std::string& mapped, int flags) {
 enum class Rotation { kNotNeeded, kDone, kFailed };
 
 // Renames a locked log that is over the limit to the whole "<path>.old".
-Rotation rotate_if_full(std::string_view path, const std::string& mapped, const LockedLog& log) {
+Rotation rotate_if_full(std::string_view path, const LockedLog& log) {
   if (log.size <= kLogSizeLimit) return Rotation::kNotNeeded;
   std::string old_name(path);
   old_name += ".old";
-  return ::rename(mapped.c_str(), sys::map_path(old_name).c_str()) == 0 ? Rotation::kDone
-                                                                        : Rotation::kFailed;
+  return sys::rename_file(path, old_name) ? Rotation::kDone : Rotation::kFailed;
 }
 
 }  // namespace
@@ -78,33 +73,27 @@ std::string time_stamp(time_t moment) {
 }
 
 int check_log_size(std::string_view path) {
-  const std::string mapped = sys::map_path(path);
   // A log that cannot be read counts as a failed status read: no rotation.
-  const std::optional<LockedLog> log = lock_log(mapped, O_RDONLY);
-  return log && rotate_if_full(path, mapped, *log) == Rotation::kFailed ? -1 : 0;
+  const std::optional<LockedLog> log = lock_log(path, O_RDONLY);
+  return log && rotate_if_full(path, *log) == Rotation::kFailed ? -1 : 0;
 }
 
 bool append_entry(std::string_view path, std::string_view text, bool stamped) {
   std::string line = stamped ? time_stamp(sys::now()) : std::string();
   line += flattened(ValueKind::kFreeText, text);
   line += '\n';
-  const std::string mapped = sys::map_path(path);
-  std::optional<LockedLog> log = lock_log(mapped, O_WRONLY | O_APPEND | O_CREAT);
+  constexpr int kFlags = O_RDWR | O_APPEND | O_CREAT;
+  std::optional<LockedLog> log = lock_log(path, kFlags);
   // After a rotation the entry starts the new file; a failed rename leaves
   // the entry to the full file, as before. The renamed file's lock goes
   // first: a second lock on one file would wait for this very writer.
-  if (log && rotate_if_full(path, mapped, *log) == Rotation::kDone) {
+  if (log && rotate_if_full(path, *log) == Rotation::kDone) {
     log.reset();
-    log = lock_log(mapped, O_WRONLY | O_APPEND | O_CREAT);
+    log = lock_log(path, kFlags);
   }
-  if (!log) return false;
-  const ssize_t written = ::write(log->fd.get(), line.data(), line.size());
-  if (written == static_cast<ssize_t>(line.size())) return true;
-  // A short write (a full disk, a file size limit) would leave half a line
-  // that the next entry continues: cut the file back to where it started.
-  if (written > 0 && ::ftruncate(log->fd.get(), log->size) != 0)
-    sys::log(LOG_WARNING, "event log: a partial entry could not be removed");
-  return false;
+  // A piece of an entry that a killed writer left goes first; a failed
+  // write is cut off again, so no entry runs into the next.
+  return log && sys::append_lines(log->fd.get(), line, sys::TornLine::kRemove, false);
 }
 
 }  // namespace nexa

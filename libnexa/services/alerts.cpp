@@ -27,22 +27,16 @@ int mail_counter = 0;
 // one (a link planted in between makes the open fail).
 sys::Status write_mail_file(std::string_view path, std::string_view text) {
   sys::remove_file(path);
-  const std::string mapped = sys::map_path(path, sys::LastLink::kKeep);
-  if (mapped.empty()) return sys::Status::failure(ELOOP);
-  const UniqueFd fd(
-      ::open(mapped.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0777));
-  if (!fd || ::fchmod(fd.get(), 0777) != 0) return sys::Status::from_errno();
+  const sys::Result<UniqueFd> fd = sys::open_descriptor(
+      path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0777, sys::LastLink::kKeep);
+  if (!fd) return sys::Status::failure(fd.error());
+  if (::fchmod(fd->get(), 0777) != 0) return sys::Status::from_errno();
   // The mail reader expects the text's terminating zero byte too.
   std::string content(text);
   content += '\0';
-  std::string_view rest = content;
-  while (!rest.empty()) {
-    const ssize_t written = ::write(fd.get(), rest.data(), rest.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return sys::Status::from_errno();
-    rest.remove_prefix(static_cast<size_t>(written));
-  }
-  return sys::Status::success();
+  const sys::Status written = sys::write_all(fd->get(), content);
+  if (!written) (void)sys::remove_file(path);  // half a mail is no mail
+  return written;
 }
 
 void send_one_mail(std::string_view host, std::string_view address, std::string_view user,

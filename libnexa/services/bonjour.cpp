@@ -31,11 +31,8 @@ void delete_multicast_route(std::string_view interface) {
 }
 
 void bonjour_debug(std::string_view text) {
-  const sys::Result<FilePtr> log = sys::open_file(kBonjourLog, "a+");
-  if (!log) return;
-  // One write per call, so lines of concurrent writers do not interleave.
   const std::string line = flattened(ValueKind::kFreeText, text) + "\n";
-  std::fwrite(line.data(), 1, line.size(), log->get());
+  (void)sys::append_to_file(kBonjourLog, line, 0644, sys::TornLine::kRemove);
 }
 
 }  // namespace nexa

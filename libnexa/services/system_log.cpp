@@ -14,12 +14,10 @@ namespace nexa {
 namespace {
 
 void note_in_local_log(std::string_view log_host) {
-  sys::Result<FilePtr> log = sys::open_file(kMessagesFile, "a+");
-  if (!log) return;
-  const char* message =
-      log_host.empty() ? "Stop redirect system log." : "The system log has been redirected to";
-  std::fprintf(log->get(), "%s %.*s\n", message, static_cast<int>(log_host.size()),
-               log_host.data());
+  std::string note =
+      log_host.empty() ? "Stop redirect system log. " : "The system log has been redirected to ";
+  note.append(log_host).append("\n");
+  (void)sys::append_to_file(kMessagesFile, note, 0644, sys::TornLine::kRemove);
 }
 
 bool write_syslog_rule(std::string_view rule, std::string_view pattern) {

@@ -2,6 +2,8 @@
 // rules, and looking up group ids.
 #include "sharing/accounts.h"
 
+#include <fcntl.h>
+
 #include <glib.h>
 
 #include <cstdio>
@@ -9,7 +11,6 @@
 
 #include "core/config_values.h"
 #include "core/file_locks.h"
-#include "sharing/account_lock.h"
 
 namespace nexa {
 
@@ -18,6 +19,17 @@ namespace {
 // The name the account tools' messages have always carried.
 constexpr const char* kSource = "bb_adduser";
 constexpr mode_t kAccountFileMode = 0644;
+
+// An account file opened for appending (made when missing).
+sys::Result<UniqueFd> open_for_append(std::string_view path) {
+  return sys::open_descriptor(path, O_RDWR | O_APPEND | O_CREAT, kAccountFileMode);
+}
+
+// One whole line, synced: the account tools' files stay whole through a
+// kill, and a last line typed without its line feed stays a line.
+sys::Status append_account_line(int fd, std::string_view line) {
+  return sys::append_lines(fd, line, sys::TornLine::kRemoveAtPageEnd, true);
+}
 
 bool is_account_name(std::string_view name) {
   return is_acceptable(ValueKind::kAccountName, name);
@@ -130,7 +142,7 @@ bool add_user(Account& account) {
   // The scan and the append under one lock, so no other writer takes the
   // same id in between.
   const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
-  sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile, kAccountFileMode)
+  sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile)
                                     : sys::Result<UniqueFd>(sys::Status::failure(lock.error()));
   if (!file) {
     std::printf("%s (%d) Fail to open passwd file, err:%s\n", kSource, __LINE__,
@@ -140,7 +152,7 @@ bool add_user(Account& account) {
   const IdScan code = choose_ids(account);
   report(code, account.name);
   if (code != IdScan::kChosen) return false;
-  if (const sys::Status added = append_line(file->get(), passwd_line(account)); !added) {
+  if (const sys::Status added = append_account_line(file->get(), passwd_line(account)); !added) {
     std::printf("%s (%d) Fail to add to /etc/passwd, err:%s\n", kSource, __LINE__,
                 std::strerror(added.error()));
     return false;
@@ -166,8 +178,8 @@ AddGroup add_group(std::string_view name, int gid, std::string_view members) {
   const uint32_t id = gid != 0 ? static_cast<uint32_t>(gid) : highest + 1;
   std::string line(name);
   line.append(":x:").append(std::to_string(id)).append(":").append(members).append("\n");
-  sys::Result<UniqueFd> file = open_for_append(sys::kGroupFile, kAccountFileMode);
-  if (!file || !append_line(file->get(), line)) return AddGroup::kFailed;
+  sys::Result<UniqueFd> file = open_for_append(sys::kGroupFile);
+  if (!file || !append_account_line(file->get(), line)) return AddGroup::kFailed;
   return AddGroup::kAdded;
 }
 

@@ -8,7 +8,6 @@
 
 #include "core/config_values.h"
 #include "core/file_locks.h"
-#include "sharing/account_lock.h"
 #include "sharing/accounts.h"
 
 namespace nexa {
@@ -66,7 +65,7 @@ sys::Status update_passwd(const Account& account, bool keep) {
   const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
   struct stat st {};
   if (!fd || ::fstat(fd.get(), &st) != 0) return sys::Status::from_errno();
-  if (const sys::Status locked = try_lock_whole_file(fd.get()); !locked)
+  if (const sys::Status locked = sys::try_lock_whole_file(fd.get()); !locked)
     return report_lock_failure(sys::kPasswdFile, locked);
   const sys::Result<std::string> text = read_all(fd.get());
   if (!text) return sys::Status::failure(text.error());

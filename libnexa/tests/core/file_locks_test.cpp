@@ -3,6 +3,11 @@
 // process, bounded for everyone else.
 #include "core/file_locks.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include "library_test.h"
 #include "nexalib.h"
 
@@ -53,6 +58,45 @@ TEST_F(file_locks, AModelHoldsEveryFileUntilWrittenFreedOrEnded) {
   });
   EXPECT_EQ(ended.out, "loaded");
   EXPECT_EQ(other_caller_edits(conf), "edited") << "the end of the process ends the edit";
+}
+
+// A child holding the account lock for the given time once the parent
+// reads its ready byte.
+pid_t hold_account_lock_for(std::chrono::milliseconds hold) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  const pid_t pid = fork();
+  if (pid == 0) {
+    set_lock_wait(0ms);
+    const auto lock = LockHold::take(LockScope::kAccounts);
+    (void)!write(ready[1], lock ? "1" : "0", 1);
+    usleep(static_cast<useconds_t>(hold.count() * 1000));
+    _exit(0);
+  }
+  close(ready[1]);
+  char byte = 0;
+  const bool held = read(ready[0], &byte, 1) == 1 && byte == '1';
+  close(ready[0]);
+  return held ? pid : -1;
+}
+
+TEST_F(file_locks, WaitsOnlyAsLongAsAllowed) {
+  pid_t holder = hold_account_lock_for(2000ms);
+  ASSERT_GT(holder, 0);
+  set_lock_wait(100ms);
+  const auto refused = LockHold::take(LockScope::kAccounts);
+  EXPECT_FALSE(refused);
+  EXPECT_EQ(refused.error(), EAGAIN);
+  kill(holder, SIGKILL);
+  waitpid(holder, nullptr, 0);
+
+  holder = hold_account_lock_for(100ms);
+  ASSERT_GT(holder, 0);
+  set_lock_wait(kLockWait);
+  EXPECT_TRUE(LockHold::take(LockScope::kAccounts));
+  waitpid(holder, nullptr, 0);
+  EXPECT_EQ(mode_of("/etc/.pwd.lock"), 0600u);
+  EXPECT_EQ(mode_of(kEditLockFile), 0644u);
 }
 
 TEST_F(file_locks, TheGroupListHoldsTheAccountLockToo) {

@@ -164,6 +164,49 @@ TEST_F(SysTest, TemporaryFilesAreNamedAfterTheirTargetAndLeftoversRemoved) {
   EXPECT_EQ(read_file("/etc/group"), "new\n");
 }
 
+// Appends start on a line of their own: a torn piece that a killed writer
+// left goes, a line a person typed without its line feed stays.
+TEST_F(SysTest, AppendsMendTheLastLineFirst) {
+  using enum sys::TornLine;
+  const std::string page_piece = "a:0\n" + std::string(4092, 'x');  // ends on a page boundary
+  const struct {
+    std::string before;
+    sys::TornLine torn;
+    std::string after;
+  } rows[] = {
+      {"", kRemove, "u:1\n"},
+      {"a:0\n", kRemove, "a:0\nu:1\n"},
+      {"a:0\nhalf an ent", kRemove, "a:0\nu:1\n"},
+      {"a:0\n" + std::string(9000, 'x'), kRemove, "a:0\nu:1\n"},
+      {"no line feed at all", kRemove, "u:1\n"},
+      {"a:0", kRemoveAtPageEnd, "a:0\nu:1\n"},
+      {page_piece, kRemoveAtPageEnd, "a:0\nu:1\n"},
+  };
+  for (const auto& row : rows) {
+    write_file("/etc/group", row.before, 0640);
+    const auto fd = sys::open_descriptor("/etc/group", O_RDWR | O_APPEND);
+    ASSERT_TRUE(fd);
+    EXPECT_TRUE(sys::append_lines(fd->get(), "u:1\n", row.torn, true));
+    EXPECT_EQ(read_file("/etc/group"), row.after) << row.before.substr(0, 20);
+    EXPECT_EQ(mode_of("/etc/group"), 0640u);
+  }
+}
+
+// A file-size limit makes the write short: what got through goes again.
+TEST_F(SysTest, AShortAppendLeavesTheFileWhole) {
+  write_file("/etc/group", "a:0");
+  const auto child = testing::run_in_child([] {
+    signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{8, 8};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const sys::Status appended = sys::append_to_file("/etc/group", "user:x:100:a,b,c\n", 0644,
+                                                     sys::TornLine::kRemoveAtPageEnd);
+    std::printf("%s", appended ? "appended" : std::strerror(appended.error()));
+  });
+  EXPECT_EQ(child.out, std::strerror(EFBIG));
+  EXPECT_EQ(read_file("/etc/group"), "a:0");
+}
+
 TEST_F(SysTest, DescriptorsAreCloseOnExec) {
   write_file("/etc/f", "x");
   sys::Result<FilePtr> in = sys::open_file("/etc/f", "r");

@@ -36,6 +36,10 @@ if [ -f "$arm_log" ]; then
   awk '/^\[  PASSED  \]/ { passed += $4 } /^\[  FAILED  \] [0-9]+ test/ { failed += $4 }
     END { printf "unit tests on ARM under qemu-user: %d passed, %d failed\n", passed, failed }' "$arm_log"
 fi
+# Every fuzz target for a few seconds, from its seed corpus (a clang build
+# of its own).
+rm -rf build/fuzz-smoke
+NEXA_FUZZ_WORK=build/fuzz-smoke ./scripts/fuzz.sh 4 || status=$?
 services_status=0
 wait "$services" || services_status=$?
 lint_status=0

@@ -28,18 +28,33 @@ Group group_of(const group& entry) {
 // fgetpwent and fgetgrent skip malformed lines, as the C library's own
 // lookups do.
 template <typename Entry, typename Record, typename Next, typename Convert>
-Result<std::vector<Record>> read_entries(const char* path, Next next, Convert convert) {
-  Result<FilePtr> file = open_file(path, "r");
-  if (!file) return Status::failure(file.error());
+Result<std::vector<Record>> entries_of(FILE* file, Next next, Convert convert) {
   std::vector<Record> records;
   for (;;) {
     errno = 0;
-    const Entry* entry = next(file->get());
+    const Entry* entry = next(file);
     if (!entry) break;
     records.push_back(convert(*entry));
   }
-  if (std::ferror(file->get())) return Status::failure(EIO);
+  if (std::ferror(file)) return Status::failure(EIO);
   return records;
+}
+
+template <typename Entry, typename Record, typename Next, typename Convert>
+Result<std::vector<Record>> read_entries(const char* path, Next next, Convert convert) {
+  Result<FilePtr> file = open_file(path, "r");
+  if (!file) return Status::failure(file.error());
+  return entries_of<Entry, Record>(file->get(), next, convert);
+}
+
+// Read in memory, as the files would be.
+template <typename Entry, typename Record, typename Next, typename Convert>
+std::vector<Record> entries_in(std::string_view text, Next next, Convert convert) {
+  if (text.empty()) return {};
+  const FilePtr file(::fmemopen(const_cast<char*>(text.data()), text.size(), "r"));
+  if (!file) return {};
+  Result<std::vector<Record>> records = entries_of<Entry, Record>(file.get(), next, convert);
+  return records ? std::move(*records) : std::vector<Record>{};
 }
 
 template <typename Record>
@@ -59,6 +74,14 @@ Result<std::vector<User>> read_users() {
 
 Result<std::vector<Group>> read_groups() {
   return read_entries<group, Group>(kGroupFile, ::fgetgrent, group_of);
+}
+
+std::vector<User> users_in(std::string_view text) {
+  return entries_in<passwd, User>(text, ::fgetpwent, user_of);
+}
+
+std::vector<Group> groups_in(std::string_view text) {
+  return entries_in<group, Group>(text, ::fgetgrent, group_of);
 }
 
 std::optional<User> find_user(std::string_view name) {

@@ -173,6 +173,9 @@ struct Group {
 };
 Result<std::vector<User>> read_users();
 Result<std::vector<Group>> read_groups();
+// The same read from the files' texts.
+std::vector<User> users_in(std::string_view passwd);
+std::vector<Group> groups_in(std::string_view group);
 std::optional<User> find_user(std::string_view name);
 std::optional<Group> find_group(std::string_view name);
 

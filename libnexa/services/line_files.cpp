@@ -1,6 +1,7 @@
 // Small line-oriented system files edited as whole lines.
 #include "services/line_files.h"
 
+#include <algorithm>
 #include <cerrno>
 
 #include "core/file_locks.h"
@@ -12,6 +13,7 @@ namespace nexa {
 
 std::vector<std::string_view> text_lines(std::string_view text) {
   std::vector<std::string_view> lines;
+  lines.reserve(static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) + 1);
   while (!text.empty()) {
     const size_t end = text.find('\n');
     const size_t size = end == std::string_view::npos ? text.size() : end + 1;

@@ -65,8 +65,7 @@ std::optional<int> next_free_uid(const std::vector<IdRecord>& users, std::string
 
 // The user's own group takes the uid as its id, so a uid some group has as
 // its id moves up.
-IdScan choose_gid(Account& account) {
-  const sys::Result<std::string> text = sys::read_file(sys::kGroupFile);
+IdScan choose_gid(Account& account, std::optional<std::string_view> text) {
   if (!text) return IdScan::kUnreadable;
   // Only ids the uid can move through matter: a flag for each up to the
   // limit.
@@ -121,18 +120,27 @@ std::string passwd_line(const Account& account) {
   return line + "\n";
 }
 
-IdScan choose_ids(Account& account) {
-  const sys::Result<std::string> text = sys::read_file(sys::kPasswdFile);
-  if (!text) return IdScan::kUnreadable;
+IdScan choose_ids(Account& account, std::string_view passwd,
+                  std::optional<std::string_view> group) {
   const std::optional<int> uid =
-      next_free_uid(id_records(*text, kPasswdFields), account.name, account.uid == 0);
+      next_free_uid(id_records(passwd, kPasswdFields), account.name, account.uid == 0);
   if (!uid) return IdScan::kNameInUse;
   if (account.uid == 0) account.uid = *uid;
   if (account.gid == 0) {
-    const IdScan gid = choose_gid(account);
+    const IdScan gid = choose_gid(account, group);
     if (gid != IdScan::kChosen) return gid;
   }
   return is_legal_uid(account.uid) ? IdScan::kChosen : IdScan::kIllegalUid;
+}
+
+IdScan choose_ids(Account& account) {
+  const sys::Result<std::string> passwd = sys::read_file(sys::kPasswdFile);
+  if (!passwd) return IdScan::kUnreadable;
+  // The group file only matters for a gid still to choose.
+  const sys::Result<std::string> group =
+      account.gid == 0 ? sys::read_file(sys::kGroupFile) : sys::Status::failure(ENOENT);
+  return choose_ids(account, *passwd,
+                    group ? std::optional<std::string_view>(*group) : std::nullopt);
 }
 
 bool add_user(Account& account) {

@@ -60,6 +60,9 @@ enum class IdScan {
 // Fills in a uid or gid of 0 from the account files; an existing login name
 // is in use whether or not a uid was given.
 IdScan choose_ids(Account& account);
+// The same from the files' texts (no group text: it could not be read).
+IdScan choose_ids(Account& account, std::string_view passwd,
+                  std::optional<std::string_view> group);
 
 // Appends the account with the chosen ids (printing the failure), or
 // nothing.

@@ -42,15 +42,19 @@ bool ends_line(std::string_view text) {
 // A line of the file as the loader left it: in pieces when it was long.
 struct WholeLine {
   GSList* first;
-  GSList* next;  // the next line's first piece
-  std::string text;
+  GSList* next;        // the next line's first piece
+  std::string joined;  // the pieces of a long line put together
+  const char* c_str() const { return joined.empty() ? text_of(first) : joined.c_str(); }
 };
 
 WholeLine whole_line(GSList* node) {
-  WholeLine line{node, node, {}};
+  WholeLine line{node, node->next, {}};
+  // Most lines are one piece, read where they are.
+  if (ends_line(text_of(node)) || !line.next) return line;
+  line.joined = text_of(node);
   while (line.next) {
     const std::string_view piece = text_of(line.next);
-    line.text += piece;
+    line.joined += piece;
     line.next = line.next->next;
     if (ends_line(piece)) break;
   }
@@ -150,7 +154,7 @@ std::optional<FtpBlock> find_block(GSList* lines, std::string_view opening) {
   for (GSList* node = lines; node;) {
     const WholeLine line = whole_line(node);
     node = line.next;
-    std::string_view text = skip_blank(line.text.c_str());
+    std::string_view text = skip_blank(line.c_str());
     if (ends_line(text)) text.remove_suffix(1);
     if (text == opening) {
       found = FtpBlock{line.first, nullptr};

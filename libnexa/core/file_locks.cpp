@@ -191,8 +191,8 @@ void release_models_in(const GSList* list) {
   std::vector<KeptHold>& kept = locks().kept;
   if (kept.empty()) return;
   for (const GSList* node = list; node; node = node->next) {
-    const auto found = std::ranges::find(kept, static_cast<const void*>(node->data),
-                                         &KeptHold::anchor);
+    const auto found =
+        std::ranges::find(kept, static_cast<const void*>(node->data), &KeptHold::anchor);
     if (!node->data || found == kept.end()) continue;
     const LockScope scope = found->scope;
     kept.erase(found);

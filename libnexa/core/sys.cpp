@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cctype>
 #include <climits>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 
@@ -455,8 +455,7 @@ Status append_lines(int fd, std::string_view text, TornLine torn, bool synced) {
 }
 
 Status append_to_file(std::string_view path, std::string_view text, mode_t mode, TornLine torn) {
-  const Result<UniqueFd> fd =
-      open_descriptor(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, mode);
+  const Result<UniqueFd> fd = open_descriptor(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, mode);
   if (!fd) return Status::failure(fd.error());
   if (const Status locked = lock_open_file(fd->get()); !locked) return locked;
   return append_lines(fd->get(), text, torn, false);

@@ -42,9 +42,8 @@ nexa::RecordListPtr parse(const void* data, size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const nexa::RecordListPtr first =
       nexa::sections_of_text(std::string_view(reinterpret_cast<const char*>(data), size));
-  const nexa::RecordListPtr other = size % 2 == 0
-                                        ? parse(data, size)
-                                        : nexa::sections_of_text(nexa::smb_conf_text(first.get()));
+  const nexa::RecordListPtr other =
+      size % 2 == 0 ? parse(data, size) : nexa::sections_of_text(nexa::smb_conf_text(first.get()));
   if (!same_sections(first.get(), other.get())) __builtin_trap();
   return 0;
 }

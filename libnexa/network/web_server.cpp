@@ -6,9 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "core/file_locks.h"
 #include "core/command_line.h"
 #include "core/commands.h"
+#include "core/file_locks.h"
 #include "core/sys.h"
 #include "core/text_files.h"
 #include "services/processes.h"

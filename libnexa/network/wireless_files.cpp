@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-#include "core/file_locks.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "core/text_files.h"
 
 namespace nexa {

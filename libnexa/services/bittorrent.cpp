@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <string_view>
 
-#include "core/file_locks.h"
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 #include "core/string_lists.h"

@@ -5,8 +5,8 @@
 
 #include <cstdio>
 
-#include "core/file_locks.h"
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "core/odb_access.h"
 #include "core/sys.h"
 #include "core/text_files.h"

@@ -61,8 +61,7 @@ enum class IdScan {
 // is in use whether or not a uid was given.
 IdScan choose_ids(Account& account);
 // The same from the files' texts (no group text: it could not be read).
-IdScan choose_ids(Account& account, std::string_view passwd,
-                  std::optional<std::string_view> group);
+IdScan choose_ids(Account& account, std::string_view passwd, std::optional<std::string_view> group);
 
 // Appends the account with the chosen ids (printing the failure), or
 // nothing.

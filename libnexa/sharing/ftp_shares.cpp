@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "core/file_locks.h"
 #include "core/config_values.h"
+#include "core/file_locks.h"
 #include "core/odb_access.h"
 #include "core/string_lists.h"
 #include "core/text_files.h"

@@ -92,7 +92,8 @@ class FaultPoints : public testing::LibraryTest {
     const File group_file{{"/etc/group"}, Kind::kReplaced};
     const File admin_log{{"/var/log/log.admin.old", "/var/log/log.admin"}, Kind::kAppended};
     return {
-        {"text file", {{{"/etc/hosts"}, Kind::kReplaced}},
+        {"text file",
+         {{{"/etc/hosts"}, Kind::kReplaced}},
          [this] { write_file("/etc/hosts", "127.0.0.1 localhost\n"); },
          [] {
            GSList* lines = nexalib_load_txt_file_to_list("/etc/hosts");
@@ -102,19 +103,21 @@ class FaultPoints : public testing::LibraryTest {
            return put == 0;
          },
          {}},
-        {"smb.conf", {{{"/etc/smb.conf"}, Kind::kReplaced}},
+        {"smb.conf",
+         {{{"/etc/smb.conf"}, Kind::kReplaced}},
          [this] { write_file("/etc/smb.conf", "[global]\n\tworkgroup = HOME\n"); },
          [] {
            GSList* sections = nexalib_load_smb_conf_to_list_hash("/etc/smb.conf");
-           sections = g_slist_append(sections, nexalib_smb_conf_folder_share_hash_create(
-                                                   "photos", "/shares/photos", "1", "", "", "",
-                                                   "", "", "0", "ext3"));
+           sections = g_slist_append(
+               sections, nexalib_smb_conf_folder_share_hash_create(
+                             "photos", "/shares/photos", "1", "", "", "", "", "", "0", "ext3"));
            const int put = nexalib_put_list_hash_to_smb_conf(sections, "/etc/smb.conf", 0644);
            nexalib_g_slist_free_all_hash(sections);
            return put == 0;
          },
          {}},
-        {"proftpd.conf", {{{"/usr/ruvoro/etc/proftpd.conf"}, Kind::kReplaced}},
+        {"proftpd.conf",
+         {{{"/usr/ruvoro/etc/proftpd.conf"}, Kind::kReplaced}},
          [this] { write_file("/usr/ruvoro/etc/proftpd.conf", "ServerName nas\n"); },
          [this] {
            const PropsPtr share =
@@ -122,17 +125,23 @@ class FaultPoints : public testing::LibraryTest {
            return modftp_modify_ftp_conf(odb, 0, share.get()) == 0;
          },
          {}},
-        {"passwd rewrite", {passwd_file}, seed_accounts,
+        {"passwd rewrite",
+         {passwd_file},
+         seed_accounts,
          [] {
-           passwd bob{const_cast<char*>("bob"),   const_cast<char*>("x"),
+           passwd bob{const_cast<char*>("bob"),
+                      const_cast<char*>("x"),
                       500,
                       500,
-                      const_cast<char*>("Bob B"), const_cast<char*>("/home/bob"),
+                      const_cast<char*>("Bob B"),
+                      const_cast<char*>("/home/bob"),
                       const_cast<char*>("/bin/sh")};
            return nexalib_update_passwd(&bob, 1) == 0;
          },
          {}},
-        {"group list", {group_file}, seed_accounts,
+        {"group list",
+         {group_file},
+         seed_accounts,
          [] {
            GSList* lines = nexalib_etc_group_to_list();
            lines = g_slist_append(lines, strdup("staff:x:200:\n"));
@@ -141,26 +150,31 @@ class FaultPoints : public testing::LibraryTest {
            return put == 0;
          },
          {}},
-        {"user added", {{{"/etc/passwd"}, Kind::kAppended}}, seed_accounts,
-         [] { return add_user("alice", 601); }, [] { return add_user("carol", 602); }},
-        {"group added", {{{"/etc/group"}, Kind::kAppended}}, seed_accounts,
+        {"user added",
+         {{{"/etc/passwd"}, Kind::kAppended}},
+         seed_accounts,
+         [] { return add_user("alice", 601); },
+         [] { return add_user("carol", 602); }},
+        {"group added",
+         {{{"/etc/group"}, Kind::kAppended}},
+         seed_accounts,
          [] { return nexalib_addgroup("staff", 200, "") == 0; },
          [] { return nexalib_addgroup("media", 201, "") == 0; }},
-        {"event log entry", {admin_log},
+        {"event log entry",
+         {admin_log},
          [this] {
-           write_file("/var/log/log.admin", near_page_end("", "2023.11.14-22:13:20 entry", " ok\n"));
+           write_file("/var/log/log.admin",
+                      near_page_end("", "2023.11.14-22:13:20 entry", " ok\n"));
          },
          [] { return nexalib_log_admin("%s", "share photos added") == 0; },
          [] { return nexalib_log_admin("%s", "share music added") == 0; }},
-        {"event log rotated", {admin_log},
-         [this] {
-           write_file("/var/log/log.admin", std::string(1024000, 'x') + "\nlast entry\n");
-         },
+        {"event log rotated",
+         {admin_log},
+         [this] { write_file("/var/log/log.admin", std::string(1024000, 'x') + "\nlast entry\n"); },
          [] { return nexalib_log_admin("%s", "share photos added") == 0; },
          [] { return nexalib_log_admin("%s", "share music added") == 0; }},
         {"syslog rule and note",
-         {{{"/etc/syslog.conf"}, Kind::kReplaced},
-          {{"/var/log/messages"}, Kind::kAppended, true}},
+         {{{"/etc/syslog.conf"}, Kind::kReplaced}, {{"/var/log/messages"}, Kind::kAppended, true}},
          [this] {
            write_file("/etc/syslog.conf", "kern.*\t/dev/console\n");
            write_file("/var/log/messages", near_page_end("", "kernel: booted", " ok\n"));
@@ -170,9 +184,12 @@ class FaultPoints : public testing::LibraryTest {
                       odb, static_cast<int>(logger)) == 0;
          },
          {}},
-        {"crontab", {{{"/etc/crontab"}, Kind::kReplaced}},
+        {"crontab",
+         {{{"/etc/crontab"}, Kind::kReplaced}},
          [this] { write_file("/etc/crontab", "0 1 * * * /bin/true\n"); },
-         [] { return nexalib_update_crontab_file(nullptr, "0 2 * * *", "/bin/date", "date", 1) == 0; },
+         [] {
+           return nexalib_update_crontab_file(nullptr, "0 2 * * *", "/bin/date", "date", 1) == 0;
+         },
          {}},
     };
   }

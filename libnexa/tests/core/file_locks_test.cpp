@@ -53,9 +53,8 @@ TEST_F(file_locks, AModelHoldsEveryFileUntilWrittenFreedOrEnded) {
   nexalib_g_slist_free_all(model);
   EXPECT_EQ(other_caller_edits(conf), "edited") << "freeing the model ends the edit";
 
-  const testing::ChildResult ended = testing::run_in_child([conf] {
-    std::printf("%s", nexalib_load_txt_file_to_list(conf) ? "loaded" : "none");
-  });
+  const testing::ChildResult ended = testing::run_in_child(
+      [conf] { std::printf("%s", nexalib_load_txt_file_to_list(conf) ? "loaded" : "none"); });
   EXPECT_EQ(ended.out, "loaded");
   EXPECT_EQ(other_caller_edits(conf), "edited") << "the end of the process ends the edit";
 }

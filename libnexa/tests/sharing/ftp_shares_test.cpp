@@ -194,9 +194,7 @@ TEST_F(FtpSharesTest, BlocksAddedAtOnceAllLand) {
     const PropsPtr share = props({{"name", name}, {"isDisk", "0"}, {"allowForAll", "1"}});
     return modftp_modify_ftp_conf(odb, 0, share.get()) == 0;
   };
-  const struct {
-    int workers, rounds, trials;
-  } rows[] = {{8, 50, 1}, {2, 1, 50}};
+  const struct { int workers, rounds, trials; } rows[] = {{8, 50, 1}, {2, 1, 50}};
   for (const auto& row : rows)
     for (int trial = 0; trial < row.trials; ++trial) {
       write_file(kConf, "");

@@ -211,15 +211,13 @@ TEST_F(SmbConfTest, SharesAddedAtOnceAllLand) {
     const std::string name = "s" + std::to_string(w) + "_" + std::to_string(i);
     GSList* sections = nexalib_load_smb_conf_to_list_hash("/etc/smb.conf");
     sections = g_slist_append(sections, nexalib_smb_conf_folder_share_hash_create(
-                                            name.c_str(), ("/shares/" + name).c_str(), "1", "",
-                                            "", "", "", "", "0", "ext3"));
+                                            name.c_str(), ("/shares/" + name).c_str(), "1", "", "",
+                                            "", "", "", "0", "ext3"));
     const int written = nexalib_put_list_hash_to_smb_conf(sections, "/etc/smb.conf", 0644);
     nexalib_g_slist_free_all_hash(sections);
     return written == 0;
   };
-  const struct {
-    int workers, rounds, trials;
-  } rows[] = {{8, 50, 1}, {2, 1, 50}};
+  const struct { int workers, rounds, trials; } rows[] = {{8, 50, 1}, {2, 1, 50}};
   for (const auto& row : rows)
     for (int trial = 0; trial < row.trials; ++trial) {
       write_file("/etc/smb.conf", "[global]\n\tworkgroup = HOME\n");

@@ -3,10 +3,12 @@
 #include "core/file_locks.h"
 
 #include <fcntl.h>
+#include <syslog.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <set>
 #include <string>
 #include <thread>
@@ -106,6 +108,13 @@ sys::Status lock(ProcessLock& lock, std::chrono::milliseconds wait) {
   return sys::Status::success();
 }
 
+// The edit that waited in vain is refused; the system log says why.
+sys::Status refused(const ProcessLock& lock, sys::Status failure) {
+  sys::log(LOG_ERR, std::string("file edit refused: lock ") + lock.path + ": " +
+                        std::strerror(failure.error()) + "\n");
+  return failure;
+}
+
 void unlock(ProcessLock& lock) {
   if (lock.holds > 0 && --lock.holds == 0) lock.fd.reset();  // closing unlocks
 }
@@ -125,11 +134,12 @@ LockScope scope_of(std::string_view path) {
 
 sys::Result<LockHold> LockHold::take(LockScope scope) {
   Locks& state = locks();
-  if (const sys::Status taken = lock(state.files, state.wait); !taken) return taken;
+  if (const sys::Status taken = lock(state.files, state.wait); !taken)
+    return refused(state.files, taken);
   if (scope == LockScope::kAccounts) {
     if (const sys::Status taken = lock(state.accounts, state.wait); !taken) {
       unlock(state.files);
-      return taken;
+      return refused(state.accounts, taken);
     }
   }
   return LockHold(scope);

@@ -86,6 +86,10 @@ TEST_F(file_locks, WaitsOnlyAsLongAsAllowed) {
   const auto refused = LockHold::take(LockScope::kAccounts);
   EXPECT_FALSE(refused);
   EXPECT_EQ(refused.error(), EAGAIN);
+  EXPECT_EQ(
+      logged,
+      std::vector<std::string>{
+          "file edit refused: lock /var/lock/nexalib.lock: Resource temporarily unavailable\n"});
   kill(holder, SIGKILL);
   waitpid(holder, nullptr, 0);
 

@@ -66,6 +66,15 @@ std::string near_page_end(std::string text, const std::string& prefix, const std
   }
 }
 
+// Adds the line to a loaded line list and writes the list back with put;
+// whether it was written.
+bool add_line(GSList* lines, const char* line, const std::function<int(GSList*)>& put) {
+  lines = g_slist_append(lines, strdup(line));
+  const int written = put(lines);
+  nexalib_g_slist_free_all(lines);
+  return written == 0;
+}
+
 // Ids given, so that an entry reads the same whoever comes first.
 bool add_user(const char* name, int uid) {
   return nexalib_adduser(name, "x", uid, 100, "", "/home/u", "/bin/sh") != nullptr;
@@ -96,11 +105,9 @@ class FaultPoints : public testing::LibraryTest {
          {{{"/etc/hosts"}, Kind::kReplaced}},
          [this] { write_file("/etc/hosts", "127.0.0.1 localhost\n"); },
          [] {
-           GSList* lines = nexalib_load_txt_file_to_list("/etc/hosts");
-           lines = g_slist_append(lines, strdup("192.168.77.1 nas\n"));
-           const int put = nexalib_put_list_to_txt_file(lines, "/etc/hosts", 0644);
-           nexalib_g_slist_free_all(lines);
-           return put == 0;
+           return add_line(
+               nexalib_load_txt_file_to_list("/etc/hosts"), "192.168.77.1 nas\n",
+               [](GSList* l) { return nexalib_put_list_to_txt_file(l, "/etc/hosts", 0644); });
          },
          {}},
         {"smb.conf",
@@ -143,11 +150,8 @@ class FaultPoints : public testing::LibraryTest {
          {group_file},
          seed_accounts,
          [] {
-           GSList* lines = nexalib_etc_group_to_list();
-           lines = g_slist_append(lines, strdup("staff:x:200:\n"));
-           const int put = nexalib_put_to_group_file(lines);
-           nexalib_g_slist_free_all(lines);
-           return put == 0;
+           return add_line(nexalib_etc_group_to_list(), "staff:x:200:\n",
+                           nexalib_put_to_group_file);
          },
          {}},
         {"user added",

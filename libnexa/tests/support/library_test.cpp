@@ -86,6 +86,19 @@ bool run_together(int workers, int rounds, const std::function<bool(int, int)>& 
   return ok;
 }
 
+void expect_no_edit_lost(const std::function<void()>& seed,
+                         const std::function<bool(int, int)>& edit,
+                         const std::function<size_t()>& count) {
+  const struct { int workers, rounds, trials; } rows[] = {{8, 50, 1}, {2, 1, 50}};
+  for (const auto& row : rows)
+    for (int trial = 0; trial < row.trials; ++trial) {
+      seed();
+      ASSERT_TRUE(run_together(row.workers, row.rounds, edit));
+      ASSERT_EQ(count(), static_cast<size_t>(row.workers * row.rounds))
+          << row.workers << " callers, trial " << trial;
+    }
+}
+
 LibraryTest::LibraryTest() {
   std::string templ = (std::filesystem::temp_directory_path() / "nexa-root-XXXXXX").string();
   root = mkdtemp(templ.data()) ? templ : "";

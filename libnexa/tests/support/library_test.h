@@ -58,6 +58,13 @@ ChildResult run_in_child(const std::function<void()>& body, std::string_view inp
 // all released at one moment; true when every call in every child did.
 bool run_together(int workers, int rounds, const std::function<bool(int worker, int round)>& edit);
 
+// The interleavings that lose edits when nothing serialises them: 8
+// callers x 50 edits, once, and 2 callers x 1 edit, 50 times. seed makes
+// the file before each run; count must then find every edit made.
+void expect_no_edit_lost(const std::function<void()>& seed,
+                         const std::function<bool(int worker, int round)>& edit,
+                         const std::function<size_t()>& count);
+
 class LibraryTest : public ::testing::Test {
  protected:
   LibraryTest();

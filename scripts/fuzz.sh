@@ -23,14 +23,14 @@ cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_targets >/dev/null
 mkdir -p "$work"
 
-# One target: name, binary, seed corpus. Prints its line.
+# One target: name, binary, seed corpus, longest input. Prints its line.
 run_target() {
-  local name=$1 binary=$2 seeds=$3
+  local name=$1 binary=$2 seeds=$3 max_len=$4
   local dir="$work/$name"
   mkdir -p "$dir/corpus" "$dir/findings"
   # The log of the last run only; findings stay until looked at. Stacks of
   # allocations cost a third of a run; a finding replayed shows them.
-  ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0} "$binary" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=1024 \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-malloc_context_size=0} "$binary" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=1024 \
     -print_final_stats=1 -artifact_prefix="$dir/findings/" \
     "$dir/corpus" "$seeds" >"$dir/log" 2>&1 || true
   local runs per_second coverage corpus findings
@@ -42,7 +42,7 @@ run_target() {
   printf '%-22s %10s %9s %6s %7s %9s\n' "$name" "${runs:-0}" "${per_second:-0}" \
     "${coverage:-0}" "$corpus" "$findings"
   if $merge && [ "$findings" -eq 0 ]; then
-    "$binary" -merge=1 -max_len=4096 "$seeds" "$dir/corpus" >"$dir/merge.log" 2>&1
+    "$binary" -merge=1 -max_len="$max_len" "$seeds" "$dir/corpus" >"$dir/merge.log" 2>&1
   fi
 }
 export -f run_target

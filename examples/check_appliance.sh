@@ -1,4 +1,4 @@
-#!/bin/bash
+#!/usr/bin/env bash
 # Runs the example appliance into a temporary directory and has the real
 # consumers read what the library wrote there: testparm, proftpd, dhcpd and
 # rsyslogd in their check modes (no daemon starts), pwck and grpck on the

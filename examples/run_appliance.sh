@@ -1,4 +1,4 @@
-#!/bin/bash
+#!/usr/bin/env bash
 # The appliance in a box: runs the example programs of BUILD_DIR/examples in
 # order on a sandbox root made under OUT_DIR, seeded with the small image in
 # examples/image and the configuration objects of examples/appliance.conf.

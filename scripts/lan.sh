@@ -67,46 +67,36 @@ _lan_setup_side() {
 # Prints the TCP port (50000-64999) on which process PID listens inside
 # namespace NS; waits up to TIMEOUT seconds (default 5) for it to appear.
 lan_http_port() {
-  local ns=$1 pid=$2 timeout=${3:-5} port tries
-  tries=$((timeout * 10))
-  while [ "$tries" -gt 0 ]; do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      echo "lan: process $pid ended before it listened" >&2
-      return 1
-    fi
-    port=$(ip netns exec "$ns" ss -ltnpH 2>/dev/null |
-      awk -v want="pid=$pid," '
-        index($0, want) {
-          n = split($4, part, ":"); p = part[n] + 0
-          if (p >= 50000 && p <= 64999) { print p; exit }
-        }')
-    if [ -n "$port" ]; then
-      echo "$port"
-      return 0
-    fi
-    sleep 0.1
-    tries=$((tries - 1))
-  done
-  echo "lan: no listening port 50000-64999 for process $pid in $ns" >&2
-  return 1
+  local ns=$1 pid=$2 timeout=${3:-5} port=""
+  if ! poll_until "$timeout" 0.1 _lan_port_or_end "$ns" "$pid"; then
+    echo "lan: no listening port 50000-64999 for process $pid in $ns" >&2
+    return 1
+  fi
+  if [ -z "$port" ]; then
+    echo "lan: process $pid ended before it listened" >&2
+    return 1
+  fi
+  echo "$port"
+}
+
+# _lan_port_or_end NS PID: true once PID ended, or once it listens on a
+# port of the range, which it leaves in lan_http_port's port.
+_lan_port_or_end() {
+  if ! kill -0 "$2" 2>/dev/null; then return 0; fi
+  port=$(ip netns exec "$1" ss -ltnpH 2>/dev/null |
+    awk -v want="pid=$2," '
+      index($0, want) {
+        n = split($4, part, ":"); p = part[n] + 0
+        if (p >= 50000 && p <= 64999) { print p; exit }
+      }')
+  [ -n "$port" ]
 }
 
 # Ends what runs inside the LAN and removes both namespaces (which takes the
 # veth pair with them). Idempotent and never fails, so it can serve both as
 # an EXIT trap and as an explicit last step.
 lan_cleanup() {
-  local ns
-  local -a pids=("${LAN_PIDS[@]}")
-  for ns in "$LAN_DAEMON_NS" "$LAN_CLIENT_NS"; do
-    # Anything else still inside is ours too: only our scripts enter these.
-    if [ -e "/run/netns/$ns" ]; then
-      mapfile -t -O "${#pids[@]}" pids < <(ip netns pids "$ns" 2>/dev/null || true)
-    fi
-  done
-  proc_end_all "${pids[@]}"
-  for ns in "$LAN_DAEMON_NS" "$LAN_CLIENT_NS"; do
-    if [ -e "/run/netns/$ns" ]; then ip netns del "$ns" 2>/dev/null || true; fi
-  done
+  netns_teardown "$LAN_DAEMON_NS" "$LAN_CLIENT_NS" -- "${LAN_PIDS[@]}"
   LAN_PIDS=()
   return 0
 }

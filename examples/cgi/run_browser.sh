@@ -1,4 +1,4 @@
-#!/bin/bash
+#!/usr/bin/env bash
 # Serves appliance_cgi with lighttpd and drives headless Chromium through it
 # (drive_browser.py), both inside a private network and mount namespace:
 # French labels, a share added through the form and the library's redirect
@@ -107,7 +107,7 @@ start_chromium() {
 drive() {
   local -a args=(--port "$devtools_port" --url "http://$BOX_APPLIANCE_ADDR:$http_port/appliance.cgi")
   if [ -n "$shot" ]; then args+=(--screenshot "$shot"); fi
-  box_in web /usr/bin/python3 "$here/drive_browser.py" "${args[@]}"
+  box_in web "$NEXA_PYTHON" "$here/drive_browser.py" "${args[@]}"
 }
 
 # What the server saw, when something went wrong.

@@ -1,4 +1,4 @@
-#!/bin/bash
+#!/usr/bin/env bash
 # The test of the example appliance's real services: run_services.sh into a
 # temporary directory, removed afterwards.
 #

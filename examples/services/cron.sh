@@ -74,18 +74,29 @@ _cron_crontab() {
     sed -E "s/^[[:space:]]*([^[:space:]]+[[:space:]]+){5}/$when * * * /"
 }
 
-# Until 15 s past the coming minute for the stand-in's first call.
+# Until 15 s past the coming minute for the stand-in's first call; without
+# it the report tells. Fails when crond ended first.
 _cron_wait_job() {
-  local deadline=$((CRON_TARGET + 15))
-  while [ "$(date +%s)" -lt "$deadline" ]; do
-    if box_in cron test -s /run/ntpdate.calls; then return 0; fi
-    if ! proc_alive "${CRON_PIDS[0]}"; then
-      echo "cron: crond ended"
-      cat "$work/crond.out"
-      return 1
-    fi
-    sleep 1
-  done
+  local left crond_ended=0
+  left=$((CRON_TARGET + 15 - $(date +%s)))
+  if [ "$left" -lt 0 ]; then left=0; fi
+  poll_until "$left" 1 _cron_job_called || return 0
+  if [ "$crond_ended" = 1 ]; then
+    echo "cron: crond ended"
+    cat "$work/crond.out"
+    return 1
+  fi
+}
+
+# True once the stand-in was called, or once crond ended (crond_ended=1 is
+# left in _cron_wait_job's variable).
+_cron_job_called() {
+  if box_in cron test -s /run/ntpdate.calls; then return 0; fi
+  if ! proc_alive "${CRON_PIDS[0]}"; then
+    crond_ended=1
+    return 0
+  fi
+  return 1
 }
 
 # Every job the library scheduled must have run with its own arguments, at

@@ -54,16 +54,22 @@ _dhcp_server_start() {
     -lf /var/lib/dhcp/dhcpd.leases -pf /var/lib/dhcp/dhcpd.pid "$BOX_LAN_IF" \
     >"$work/dhcpd.log" 2>&1
   DHCP_SERVER_PID=$BOX_LAST_PID
-  local tries=50
-  until ip netns exec "$BOX_APPLIANCE_NS" ss -uanH 'sport = :67' | grep -q .; do
-    if ! proc_alive "$DHCP_SERVER_PID" || [ "$tries" -eq 0 ]; then
-      echo "dhcp: dhcpd did not come up; its log:"
-      cat "$work/dhcpd.log"
-      return 1
-    fi
-    sleep 0.1
-    tries=$((tries - 1))
-  done
+  local listening=0
+  if ! poll_until 5 0.1 _dhcp_server_settled || [ "$listening" = 0 ]; then
+    echo "dhcp: dhcpd did not come up; its log:"
+    cat "$work/dhcpd.log"
+    return 1
+  fi
+}
+
+# True once dhcpd listens on the server port (listening=1 is left in
+# _dhcp_server_start's variable), or once it ended.
+_dhcp_server_settled() {
+  if netns_listens "$BOX_APPLIANCE_NS" udp 67; then
+    listening=1
+    return 0
+  fi
+  ! proc_alive "$DHCP_SERVER_PID"
 }
 
 # udhcpc's hook: takes the address inside the client's namespace and

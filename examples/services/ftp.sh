@@ -43,7 +43,7 @@ ftp_as() {
 # percent-encoded.
 ftp_url() {
   local dir
-  dir=$(/usr/bin/python3 -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$1")
+  dir=$("$NEXA_PYTHON" -c 'import sys, urllib.parse; print(urllib.parse.quote(sys.argv[1], safe=""))' "$1")
   echo "ftp://$BOX_APPLIANCE_ADDR/%2Fshares/system/$dir/"
 }
 

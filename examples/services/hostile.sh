@@ -51,7 +51,7 @@ hostile_run() {
   BOX_APPLIANCE_NS=$(box_ns "$HOSTILE_APPLIANCE")
   APPFS_WORKSTATION=$HOSTILE_WORKSTATION
   mkdir -p "$BOX_RESULTS" "$out/work/samba" "$out/work/ftp"
-  mapfile -t shared < <(/usr/bin/python3 "$APPFS_HERE/hostile_names.py" \
+  mapfile -t shared < <("$NEXA_PYTHON" "$APPFS_HERE/hostile_names.py" \
     "$APPFS_HERE/hostile.conf" "$BOX_ROOT" --shared)
   APPFS_SHARES+=("${shared[@]}")
 
@@ -76,9 +76,9 @@ hostile_run() {
   wait "$ftp" || status=1
   {
     echo "what the library did with each name of hostile.conf:"
-    /usr/bin/python3 "$APPFS_HERE/hostile_names.py" "$APPFS_HERE/hostile.conf" "$BOX_ROOT"
+    "$NEXA_PYTHON" "$APPFS_HERE/hostile_names.py" "$APPFS_HERE/hostile.conf" "$BOX_ROOT"
     echo "who may use which share, with those names added (Samba and proftpd for real):"
-    /usr/bin/python3 "$APPFS_HERE/access_table.py" "$BOX_RESULTS" \
+    "$NEXA_PYTHON" "$APPFS_HERE/access_table.py" "$BOX_RESULTS" \
       "$APPFS_HERE/../appliance.conf" "$APPFS_HERE/hostile.conf" || status=1
     echo "hostile names checked in $((SECONDS - started)) s"
   } >"$BOX_OUT/results/hostile.txt"

@@ -28,6 +28,8 @@ BOX_LIFETIME=${BOX_LIFETIME:-240}
 BOX_NAMESPACES=()
 BOX_PIDS=()
 declare -A BOX_HOLDERS=()
+# The waits, the ends of processes and namespaces, and NEXA_PYTHON, shared
+# with the upnp_presence test LAN.
 # shellcheck source=scripts/processes.sh
 . "$(dirname "${BASH_SOURCE[0]}")/../../scripts/processes.sh"
 
@@ -80,7 +82,7 @@ box_holder_start() {
   BOX_HOLDERS[$name]=$!
   BOX_PIDS+=("$!")
   # The namespace exists once the holder's sleep has replaced unshare.
-  if ! _box_poll 1 _box_runs_sleep "$!"; then
+  if ! poll_until 1 0.05 _box_runs_sleep "$!"; then
     echo "box: the mount namespace for $name did not come up" >&2
     return 1
   fi
@@ -112,45 +114,18 @@ box_spawn() {
 # box_wait_port NS PORT [SECONDS]: waits until something listens on TCP
 # PORT inside network namespace NS.
 box_wait_port() {
-  if ! _box_poll "${3:-10}" _box_listens "$1" "$2"; then
+  if ! poll_until "${3:-10}" 0.05 netns_listens "$1" tcp "$2"; then
     echo "box: nothing listens on port $2 in $1" >&2
     return 1
   fi
-}
-
-_box_listens() {
-  ip netns exec "$1" ss -ltnH "sport = :$2" 2>/dev/null | grep -q .
-}
-
-# _box_poll SECONDS CMD...: true as soon as CMD succeeds, tried every 0.05 s.
-_box_poll() {
-  local tries=$(($1 * 20))
-  shift
-  while [ "$tries" -gt 0 ]; do
-    if "$@"; then return 0; fi
-    sleep 0.05
-    tries=$((tries - 1))
-  done
-  return 1
 }
 
 # Ends everything started in the box, then removes its namespaces (their
 # veth pairs and the bridge go with them; the mount namespaces and their
 # tmpfs go with their last process). Idempotent and never fails.
 box_cleanup() {
-  local ns
-  local -a pids=("${BOX_PIDS[@]}")
-  for ns in "${BOX_NAMESPACES[@]}"; do
-    # Anything else inside is ours too (services fork helpers): only our
-    # scripts enter these namespaces.
-    if [ -e "/run/netns/$ns" ]; then
-      mapfile -t -O "${#pids[@]}" pids < <(ip netns pids "$ns" 2>/dev/null || true)
-    fi
-  done
-  proc_end_all "${pids[@]}"
-  for ns in "${BOX_NAMESPACES[@]}"; do
-    if [ -e "/run/netns/$ns" ]; then ip netns del "$ns" 2>/dev/null || true; fi
-  done
+  # What the services forked into the namespaces goes too.
+  netns_teardown "${BOX_NAMESPACES[@]}" -- "${BOX_PIDS[@]}"
   BOX_NAMESPACES=()
   BOX_PIDS=()
   return 0
@@ -166,8 +141,6 @@ _box_sweep_stale() {
     owner=${ns#nxbox}
     owner=${owner%%-*}
     if [ -d "/proc/$owner" ]; then continue; fi
-    mapfile -t stale < <(ip netns pids "$ns" 2>/dev/null || true)
-    proc_end_all "${stale[@]}"
-    ip netns del "$ns" 2>/dev/null || true
+    netns_teardown "$ns"
   done
 }

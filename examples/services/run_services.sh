@@ -1,4 +1,4 @@
-#!/bin/bash
+#!/usr/bin/env bash
 # The appliance in a box, for real: runs the example programs on a sandbox
 # root (run_appliance.sh), then starts the real services on the files the
 # library wrote, each in a private network and mount namespace, and has real
@@ -84,6 +84,6 @@ done
 # Samba and the FTP server allowed.
 if [ -f "$BOX_RESULTS/samba-access.tsv" ] || [ -f "$BOX_RESULTS/ftp-access.tsv" ]; then
   echo "== access"
-  /usr/bin/python3 "$here/access_table.py" "$BOX_RESULTS" "$here/../appliance.conf" || status=1
+  "$NEXA_PYTHON" "$here/access_table.py" "$BOX_RESULTS" "$here/../appliance.conf" || status=1
 fi
 exit "$status"

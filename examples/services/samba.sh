@@ -68,19 +68,17 @@ samba_client_start() {
 
 samba_client() { box_in smbclient "$@"; }
 
-# samba_list USER_ARGS...: the share names smbclient -L shows, polled while
-# the helpers smbd starts on demand come up.
+# samba_list USER_ARGS...: the share names smbclient -L shows, polled (up
+# to 10 s) while the helpers smbd starts on demand come up.
 samba_list() {
-  local tries=20 out
-  while [ "$tries" -gt 0 ]; do
-    if out=$(samba_client smbclient -g -L "//$BOX_APPLIANCE_ADDR" "$@" 2>/dev/null); then
-      awk -F'|' '$1 == "Disk" || $1 == "Printer" { print $2 }' <<<"$out"
-      return 0
-    fi
-    sleep 0.5
-    tries=$((tries - 1))
-  done
-  return 1
+  local out
+  poll_until 10 0.5 _samba_list_once "$@" || return 1
+  awk -F'|' '$1 == "Disk" || $1 == "Printer" { print $2 }' <<<"$out"
+}
+
+# _samba_list_once USER_ARGS...: one try, its listing left in samba_list's out.
+_samba_list_once() {
+  out=$(samba_client smbclient -g -L "//$BOX_APPLIANCE_ADDR" "$@" 2>/dev/null)
 }
 
 # samba_read / samba_write CLIENT SHARE WORK: one download of the probe
@@ -130,16 +128,14 @@ samba_write() {
 # The printer share shows once the spooler's printer list was asked for;
 # then a job from alice must reach the print command byte for byte.
 samba_print() {
-  local work=$1 pw printer user job waits=50
+  local work=$1 pw printer user job
   pw=$(appfs_password alice)
   samba_client rpcclient -U "alice%$pw" -c enumprinters "$BOX_APPLIANCE_ADDR" >/dev/null
   head -c 3000 /dev/urandom | base64 >"$work/job.txt"
   samba_client smbclient "//$BOX_APPLIANCE_ADDR/$SAMBA_PRINTER" -U "alice%$pw" \
     -c "print $work/job.txt" >/dev/null
-  while [ ! -s "$work/received/jobs" ] && [ "$waits" -gt 0 ]; do
-    sleep 0.1
-    waits=$((waits - 1))
-  done
+  # Up to 5 s for the job; an empty list is reported below.
+  poll_until 5 0.1 test -s "$work/received/jobs" || true
   read -r printer user job <"$work/received/jobs" || {
     echo "printer $SAMBA_PRINTER: the print command received nothing"
     return 1

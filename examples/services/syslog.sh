@@ -66,8 +66,7 @@ EOF
   box_spawn loghost rsyslogd -n -f "$work/loghost.conf" -i /run/rsyslogd.pid \
     >"$work/loghost.log" 2>&1
   SYSLOG_PIDS=("$BOX_LAST_PID")
-  _syslog_wait "the log host's rsyslogd" \
-    ip netns exec "$(box_ns loghost)" sh -c "ss -uanH 'sport = :514' | grep -q ."
+  _syslog_wait "the log host's rsyslogd" netns_listens "$(box_ns loghost)" udp 514
 }
 
 # The appliance: its local socket (/dev/log, as the appliance's own logger
@@ -92,27 +91,27 @@ EOF
 
 # _syslog_wait WHAT CMD...: up to 5 s for CMD to succeed.
 _syslog_wait() {
-  local what=$1 tries=50
+  local what=$1
   shift
-  until "$@"; do
-    if [ "$tries" -eq 0 ]; then
-      echo "syslog: $what did not come up"
-      cat "$work"/*.log
-      return 1
-    fi
-    sleep 0.1
-    tries=$((tries - 1))
-  done
+  if ! poll_until 5 0.1 "$@"; then
+    echo "syslog: $what did not come up"
+    cat "$work"/*.log
+    return 1
+  fi
 }
 
-# Up to 5 s for every forwarded message at the log host.
+# Up to 5 s for every forwarded message at the log host; the report tells
+# which did not come.
 _syslog_wait_forwarded() {
-  local wanted tries=50
+  local wanted
   wanted=$(printf '%s\n' "${SYSLOG_MESSAGES[@]}" | grep -c ' forwarded$')
-  while [ "$(_syslog_received | grep -c .)" -lt "$wanted" ] && [ "$tries" -gt 0 ]; do
-    sleep 0.1
-    tries=$((tries - 1))
-  done
+  poll_until 5 0.1 _syslog_received_at_least "$wanted" || true
+}
+
+# _syslog_received_at_least COUNT: COUNT of this run's messages reached the
+# log host.
+_syslog_received_at_least() {
+  [ "$(_syslog_received | grep -c .)" -ge "$1" ]
 }
 
 # The lines of this run's messages that reached the log host.

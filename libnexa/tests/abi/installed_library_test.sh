@@ -1,4 +1,4 @@
-#!/bin/bash
+#!/usr/bin/env bash
 # Installs the build tree as a platform would (component "nexa", then the
 # client library's component "odb") into a fresh prefix, moves the prefix,
 # and builds and runs a C program with nothing but pkg-config's answers.

@@ -14,7 +14,7 @@ build_packages=(
   build-essential cmake ninja-build pkg-config git
   libglib2.0-dev gettext
   googletest libgtest-dev libgmock-dev
-  clang libclang-rt-14-dev clang-format clang-tidy
+  clang libclang-rt-14-dev clang-format clang-tidy ccache
   g++-arm-linux-gnueabihf libglib2.0-dev:armhf
   qemu-user libgtest-dev:armhf libgmock-dev:armhf
   iproute2 procps psmisc

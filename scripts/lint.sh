@@ -62,7 +62,6 @@ for file in "${sources[@]}"; do
   fi
 done
 
-runner=$(command -v run-clang-tidy || command -v run-clang-tidy-14 || true)
 tidy() {  # tidy [CLANG_TIDY_OPTION...] -- FILE...
   local extra=()
   while [ "$1" != -- ]; do
@@ -72,21 +71,11 @@ tidy() {  # tidy [CLANG_TIDY_OPTION...] -- FILE...
   shift
   [ $# -eq 0 ] && return 0
   local status=0
-  if [ -n "$runner" ]; then
-    # run-clang-tidy picks files by regular expression: match each exactly.
-    local patterns=() file
-    for file in "$@"; do
-      patterns+=("^$(printf '%s' "$file" | sed 's/[][\.*^$+?(){}|]/\\&/g')\$")
-    done
-    "$runner" -p "$build" -j "$jobs" -quiet "${extra[@]}" "${patterns[@]}" \
-      >"$work/tidy.raw" 2>&1 || status=$?
-  else
-    printf '%s\0' "$@" | xargs -0 -P "$jobs" -n 1 \
-      clang-tidy -p "$build" --quiet --warnings-as-errors='*' "${extra[@]/#/-}" \
-      >"$work/tidy.raw" 2>&1 || status=$?
-  fi
-  # Leave out the commands run-clang-tidy runs, the counts of warnings in
-  # system headers and the colours.
+  # A file whose preprocessed text, command and configuration gave a clean
+  # run before is not run again.
+  "$root/scripts/tidy_cached.py" "$build" "$jobs" "${extra[@]}" -- "$@" \
+    >"$work/tidy.raw" 2>&1 || status=$?
+  # Leave out the counts of warnings in system headers and the colours.
   sed -r 's/\x1b\[[0-9;]*m//g' "$work/tidy.raw" |
     grep -Ev '^clang-tidy(-[0-9]+)? |^[0-9]+ warnings? generated\.$' || true
   return "$status"

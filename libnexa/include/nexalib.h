@@ -57,22 +57,45 @@ NEXALIB_API int nexalib_bye_bye_handler_fail(OdbHandle *h, const char *message);
 NEXALIB_API int nexalib_bye_bye_socket_file_success(OdbHandle *h);
 NEXALIB_API int nexalib_bye_bye_socket_file_fail(OdbHandle *h);
 
-/* oid lists returned here belong to the client library. */
+/* oid lists returned here belong to the client library (valid until the
+ * handle is destroyed) and are never freed by the caller; NULL when no object
+ * matches.
+ * The oids of the class's objects; the list belongs to the client library. */
 NEXALIB_API GSList *find_classname_oids(OdbHandle *h, const char *class_name);
+/* The oids of the class's objects whose property key is value; the list
+ * belongs to the client library, never freed by the caller. */
 NEXALIB_API GSList *nexalib_get_class_oids_by_key_and_val(OdbHandle *h, const char *class_name,
                                                           const char *key, const char *value);
 NEXALIB_API int nexalib_find_an_oid_by_name(OdbHandle *h, const char *class_name, const char *name);
 NEXALIB_API int get_oids_numbers(GSList *oids);
-/* Props returned by the lookups below belong to the client library. */
+/* Props returned by the lookups below belong to the client library (valid
+ * until the handle is destroyed) and are never freed by the caller; NULL
+ * when there are none.
+ * The main props of object *oid; they belong to the client library. */
 NEXALIB_API OdbProps *get_data_by_handle_oid(OdbHandle *h, int *oid);
+/* The main props of the first object of the class whose key is exactly
+ * value; *oid gets its oid (the last object tried when none matches). The
+ * props belong to the client library. */
 NEXALIB_API OdbProps *nexalib_get_objectOid_and_compare(OdbHandle *h, int *oid,
                                                         const char *class_name, const char *key,
                                                         const char *value);
+/* The main props of the first "System" object; they belong to the client
+ * library. */
 NEXALIB_API OdbProps *nexalib_get_system(OdbHandle *h);
+/* Namespace ns of the first "System" object; the props belong to the client
+ * library. */
 NEXALIB_API OdbProps *nexalib_get_system_namespace(OdbHandle *h, const char *ns);
+/* The same, and *oid gets that object's oid; the props belong to the client
+ * library. */
 NEXALIB_API OdbProps *nexalib_get_system_namespace_and_oid(OdbHandle *h, int *oid, const char *ns);
+/* The main props of the last "System" object, and its oid in *oid; the
+ * props belong to the client library. */
 NEXALIB_API OdbProps *nexalib_get_system_and_oid(OdbHandle *h, int *oid);
+/* The main props of the first "Network" object; they belong to the client
+ * library. */
 NEXALIB_API OdbProps *nexalib_get_network(OdbHandle *h);
+/* The main props of the device's "Network" object, and its oid in *oid; the
+ * props belong to the client library. */
 NEXALIB_API OdbProps *nexalib_get_network_and_oid(OdbHandle *h, int *oid, const char *dev_name);
 
 NEXALIB_API int nexalib_toggle_system_namespace_commit(OdbHandle *h, const char *ns);
@@ -104,13 +127,24 @@ NEXALIB_API char *nexalib_RemoveCR(char *s);
  * for one pointer per piece. */
 NEXALIB_API void convert_array_to_argv_style(char **argv, char *s, const char *delim);
 
-/* "&a&b&c&" for a, b, c; NULL for an empty list. Free with g_string_free. */
+/* "&a&b&c&" for a, b, c; NULL for an empty list. A new GString the caller
+ * frees with g_string_free(s, TRUE). */
 NEXALIB_API GString *nexalib_list_to_odb_array(GSList *list);
+/* The elements of an odb array: a new string list the caller frees with
+ * nexalib_g_slist_free_all; NULL when there is none. */
 NEXALIB_API GSList *nexalib_odb_array_to_list(const char *array);
-/* "a,b,c"; NULL for an empty list. Free with g_string_free. */
+/* "a,b,c"; NULL for an empty list. A new GString the caller frees with
+ * g_string_free(s, TRUE). */
 NEXALIB_API GString *nexalib_list_to_group_member_format(GSList *list);
+/* Takes the first element equal to member out of the string list and frees
+ * it; returns the list's new head, which the caller still owns. */
 NEXALIB_API GSList *nexalib_delete_member_from_list(GSList *list, const char *member);
+/* The first cell of lines whose line, after leading blanks, starts with key;
+ * the cell belongs to lines and is freed with it. NULL when there is none. */
 NEXALIB_API GSList *nexalib_get_list_by_key(GSList *lines, const char *key);
+/* Takes every line holding pattern (lines starting with "#" excepted) out of
+ * the line list and frees it; returns the list's new head, which the caller
+ * still owns. */
 NEXALIB_API GSList *nexalib_remove_record_from_list(GSList *lines, const char *pattern);
 
 NEXALIB_API int nexalib_check_duplicate_class_nameval(OdbHandle *h, const char *class_name,
@@ -136,6 +170,8 @@ NEXALIB_API int nexalib_put_list_to_txt_file(GSList *lines, const char *path, mo
  * split); NULL when the file cannot be read. Free with
  * nexalib_g_slist_free_all. */
 NEXALIB_API GSList *nexalib_load_txt_file_to_list(const char *path);
+/* The line list of "/etc/group", loaded as above; the caller frees it with
+ * nexalib_g_slist_free_all. */
 NEXALIB_API GSList *nexalib_etc_group_to_list(void);
 NEXALIB_API int nexalib_put_to_group_file(GSList *lines);
 
@@ -207,7 +243,7 @@ NEXALIB_API char nexalib_ui_x2c(const char *what);
 NEXALIB_API void nexalib_ui_unescape_url(char *url);
 /* Lower-cases s in place and returns it. */
 NEXALIB_API char *lower_case(char *s);
-/* A malloc'ed copy (the caller frees it), or NULL. */
+/* A malloc'ed copy (the caller frees it with free()), or NULL. */
 NEXALIB_API char *newstr(const char *s);
 /* Reads standard input up to n characters or a line feed (kept, no
  * terminator added); 0 at the end of input, n when n characters were read,
@@ -216,14 +252,20 @@ NEXALIB_API int nexalib_getline(char *buf, int n);
 NEXALIB_API void nexalib_ui_reverse(char *s);
 /* buf holds at least 12 bytes. */
 NEXALIB_API void nexalib_ui_itoa(int n, char *buf);
-/* A malloc'ed copy (the caller frees it) with every from[0] replaced by
- * to[0]; NULL for a NULL string or one of at most two characters. */
+/* A malloc'ed copy (the caller frees it with free()) with every from[0]
+ * replaced by to[0]; NULL for a NULL string or one of at most two
+ * characters. */
 NEXALIB_API char *nexalib_ui_string_replace(const char *s, const char *from, const char *to);
 
-/* String lists (free with nexalib_g_slist_free_all). */
+/* The blank-delimited elements of text (" a b " gives a and b): a new string
+ * list the caller frees with nexalib_g_slist_free_all; NULL for none. */
 NEXALIB_API GSList *nexalib_ui_string_to_list(const char *text);
+/* prefix + element + suffix for each element of the odb array: a new string
+ * list the caller frees with nexalib_g_slist_free_all; NULL for none. */
 NEXALIB_API GSList *nexalib_ui_string_to_list_for_share(const char *array, const char *suffix,
                                                         const char *prefix);
+/* prefix + the "name" of each object of oids, in order: a new string list
+ * the caller frees with nexalib_g_slist_free_all; NULL for no oids. */
 NEXALIB_API GSList *nexalib_ui_get_name_from_oids(OdbHandle *h, GSList *oids, const char *prefix);
 /* A new oid list (free with g_slist_free). */
 NEXALIB_API GSList *nexalib_ui_remove_entries_from_oids(OdbHandle *h, GSList *names, GSList *oids,
@@ -256,7 +298,8 @@ typedef struct TagValue {
   int length;
 } TagValue;
 
-/* NULL when memory is lacking. The buffer lives until the program ends. */
+/* NULL when memory is lacking. The buffer belongs to the library and lives
+ * until the program ends; FreePatchMem leaves it. */
 NEXALIB_API PatchMem *AllocatePatchMem(void);
 NEXALIB_API void FreePatchMem(PatchMem *p);
 /* Writes "key=value\n" at pos (the caller provides the room); returns the
@@ -274,8 +317,9 @@ NEXALIB_API void AppendPatchMem(PatchMem *p, const char *label, const char *name
 NEXALIB_API void AppendLoopDataToPatchMem(PatchMem *p, const char *loop, const char *name,
                                           const char *value, int index);
 /* Finds the next area in text (terminating its body in place); *length gets
- * the number of characters to print before it. NULL when there is none more
- * (or it cannot be used); *length then tells what is left to print. */
+ * the number of characters to print before it. Returns the position after
+ * the area (a pointer into the caller's text), or NULL when there is none
+ * more (or it cannot be used); *length then tells what is left to print. */
 NEXALIB_API char *FindAndMarkTagArea(char *text, int *length, TagArea *area, PatchMem *p);
 /* Finds the next variable of an area body and its value for the pass index;
  * *length gets the characters to print before it. Returns the position after
@@ -297,22 +341,38 @@ NEXALIB_API void HttpSendFile(const char *path, PatchMem *p);
 NEXALIB_API char *nexalib_get_localePreferenceBrowser(char *buf);
 /* The request's language; valid until the program ends, never freed. */
 NEXALIB_API char *nexalib_get_localePreference(OdbHandle *h);
+/* The wizard's language; a new text each call, valid until the program ends
+ * and never freed. */
 NEXALIB_API char *nexalib_get_wizard_localePreference(OdbHandle *h);
 /* dest holds NEXALIB_LOCALE_LIST_SIZE bytes; gets "&code&code&" of the
  * installed languages; nonzero when there is at least one. */
 NEXALIB_API int nexalib_get_dir_locale(char *dest);
-/* The translation of msgid in the language (or msgid itself); owned by
- * gettext. Sets LANG to the language for the rest of the process. */
+/* The translation of msgid in the language, which belongs to gettext and is
+ * never freed or changed by the caller; without one, msgid itself (the
+ * caller's). Sets LANG and LANGUAGE to the language for the rest of the
+ * process. */
 NEXALIB_API char *nexalib_ui_gettext(const char *lang, const char *domain, const char *msgid);
 /* Translates a message id or a "[[base-odb<ns>.<id>]]" reference of the
- * configuration daemon (cut in place at "]"). */
+ * configuration daemon (text is cut in place at "]"). A translation belongs
+ * to gettext and is never freed; without one the result points into the
+ * caller's text. */
 NEXALIB_API char *i18n_odbd_err_msg(const char *lang, char *text);
 NEXALIB_API void show_system_error_message(const char *lang, PatchMem *p);
 NEXALIB_API void set_charset(const char *lang, PatchMem *p);
+/* The plain gettext calls; what they return belongs to gettext and is never
+ * freed or changed by the caller.
+ * The directory the domain is bound to; it belongs to gettext. */
 NEXALIB_API char *nexalib_bindtextdomain(const char *domain, const char *dir);
+/* The translation, which belongs to gettext, or msgid itself (the
+ * caller's). */
 NEXALIB_API char *nexalib_dcgettext(const char *domain, const char *msgid, int category);
+/* The translation, which belongs to gettext, or msgid itself (the
+ * caller's). */
 NEXALIB_API char *nexalib_dgettext(const char *domain, const char *msgid);
+/* The translation, which belongs to gettext, or msgid itself (the
+ * caller's). */
 NEXALIB_API char *nexalib_gettext(const char *msgid);
+/* The current message domain's name; it belongs to gettext. */
 NEXALIB_API char *nexalib_textdomain(const char *domain);
 
 /* ---- Page redirection and error pages ------------------------------------ */
@@ -321,11 +381,11 @@ NEXALIB_API char *nexalib_textdomain(const char *domain);
 NEXALIB_API void nexalib_ui_gotoURL(const char *action, int delay);
 NEXALIB_API void nexalib_ui_gotoNewIP(const char *host, const char *message, int delay);
 NEXALIB_API void nexalib_ui_gotoTopURL(const char *path, int delay);
-/* A malloc'ed copy of the record's message (the caller frees it), or
- * NULL. */
+/* A malloc'ed copy of the record's message (the caller frees it with
+ * free()), or NULL. */
 NEXALIB_API char *nexalib_ui_odb_error_parse(OdbError *error);
-/* A malloc'ed copy of the last record's message (the caller frees it), or
- * NULL. */
+/* A malloc'ed copy of the last record's message (the caller frees it with
+ * free()), or NULL. */
 NEXALIB_API char *nexalib_ui_show_odb_last_errors(GSList *errors);
 NEXALIB_API int nexalib_is_file_exist(const char *path);
 NEXALIB_API void nexalib_remove_wizard_nav(OdbHandle *h);
@@ -344,8 +404,9 @@ NEXALIB_API void nexalib_mini_mode_set(void);
 /* Room the caller gives nexalib_get_smb_section, terminator included. */
 #define NEXALIB_SECTION_NAME_SIZE 128
 
-/* The line list of a file (the caller owns it); NULL when it cannot be
- * read or keeps nothing. Each element is one whole line with its line feed. */
+/* The line list of a file (the caller owns it and frees it with
+ * nexalib_g_slist_free_all); NULL when it cannot be read or keeps nothing.
+ * Each element is one whole line with its line feed. */
 NEXALIB_API GSList *nexalib_load_smb_file_to_list(const char *path);
 /* 0 and the name between "[" and the first "]" copied to name (at most
  * NEXALIB_SECTION_NAME_SIZE - 1 characters) when *line is a header; -1
@@ -354,13 +415,16 @@ NEXALIB_API int nexalib_get_smb_section(char **line, char *name);
 /* The cells of the line list that hold headers, in order: the caller owns
  * the new list's cells only (free with g_slist_free); NULL when none. */
 NEXALIB_API GSList *nexalib_get_smb_section_ptr_list(GSList *lines);
-/* A section list made from the headers' cells and the lines after each
- * (the caller owns it); NULL for a NULL argument. */
+/* A new section list made from the headers' cells and the lines after each
+ * (the caller owns it and frees it with nexalib_g_slist_free_all_hash); NULL
+ * for a NULL argument. */
 NEXALIB_API GSList *nexalib_create_hash_list(GSList *headers);
-/* The file as a section list (the caller owns it); NULL when it cannot be
- * read or has no section. */
+/* The file as a section list (the caller owns it and frees it with
+ * nexalib_g_slist_free_all_hash); NULL when it cannot be read or has no
+ * section. */
 NEXALIB_API GSList *nexalib_load_smb_conf_to_list_hash(const char *path);
-/* The first section of that name; it belongs to the list. */
+/* The first section of that name; it belongs to the list and is freed with
+ * it. NULL when there is none. */
 NEXALIB_API GHashTable *nexalib_get_hash_table_by_section_name(GSList *sections, const char *name);
 /* Changes a parameter the section already has: 2 when its value changed,
  * 1 otherwise (a missing key is not added). */
@@ -390,11 +454,11 @@ NEXALIB_API int nexalib_put_list_hash_to_smb_conf(GSList *sections, const char *
 /* Restarts or stops Samba as the "System" object's "Samba" namespace says;
  * 0. */
 NEXALIB_API int nexalib_toggle_smb_daemon(OdbHandle *h, int flags);
-/* "u1,u2,@g1,@g2" of the two odb arrays: malloc'ed, the caller frees it;
- * NULL when both are empty. */
+/* "u1,u2,@g1,@g2" of the two odb arrays: malloc'ed, the caller frees it with
+ * free(); NULL when both are empty. */
 NEXALIB_API char *nexalib_smb_write_list(const char *users, const char *groups);
 /* The read-only list, then the read-write one: malloc'ed, the caller frees
- * it; NULL when all are empty. */
+ * it with free(); NULL when all are empty. */
 NEXALIB_API char *nexalib_smb_valid_user(const char *ro_users, const char *ro_groups,
                                          const char *rw_users, const char *rw_groups);
 /* A folder share's section (the caller owns it; free with
@@ -404,12 +468,22 @@ NEXALIB_API GHashTable *nexalib_smb_conf_folder_share_hash_create(
     const char *name, const char *path, const char *allow_for_all, const char *ro_users,
     const char *ro_groups, const char *rw_users, const char *rw_groups, const char *description,
     const char *tss_enabled, const char *file_system);
+/* Removes the share section of that name and frees it; returns the list's
+ * new head, which the caller still owns (free with
+ * nexalib_g_slist_free_all_hash). */
 NEXALIB_API GSList *nexalib_smb_conf_folder_share_hash_delete(GSList *sections, const char *name,
                                                               int *flag);
+/* Frees the share's section and appends one made from its object (which
+ * then belongs to the list); returns the list's new head, which the caller
+ * still owns. */
 NEXALIB_API GSList *nexalib_smb_conf_folder_share_add(OdbHandle *h, int oid, OdbProps *props,
                                                       GSList *sections, int *flag);
+/* The same for a share with a name; returns the list's new head, which the
+ * caller still owns. */
 NEXALIB_API GSList *nexalib_smb_conf_folder_share_modify(OdbHandle *h, int oid, OdbProps *props,
                                                          GSList *sections, int *flag);
+/* Removes the share's section and frees it; returns the list's new head,
+ * which the caller still owns. */
 NEXALIB_API GSList *nexalib_smb_conf_folder_share_delete(OdbHandle *h, int oid, OdbProps *props,
                                                          GSList *sections, int *flag);
 /* A user's home share section (the caller owns it; free with
@@ -419,12 +493,22 @@ NEXALIB_API GHashTable *nexalib_smb_conf_user_share_create(const char *name, con
                                                            const char *description,
                                                            const char *tss_enabled,
                                                            const char *file_system);
+/* Appends the home section of a user who wants one and has none (it then
+ * belongs to the list); returns the list's new head, which the caller still
+ * owns. */
 NEXALIB_API GSList *nexalib_moduser_create(OdbProps *props, GSList *sections, int *flag,
                                            const char *system_mount_path, const char *tss_enabled);
+/* Frees the user's home section and appends a new one (it belongs to the
+ * list) when the user wants a home; returns the list's new head, which the
+ * caller still owns. */
 NEXALIB_API GSList *nexalib_moduser_modify(OdbProps *props, GSList *sections, int *flag,
                                            const char *system_mount_path, const char *tss_enabled);
+/* As nexalib_smb_conf_folder_share_hash_delete: the section is freed; the
+ * list's new head, which the caller still owns. */
 NEXALIB_API GSList *nexalib_moduser_smb_conf_folder_share_delete(GSList *sections, const char *name,
                                                                  int *flag, const char *unused);
+/* Removes the section named by the props' "name" and frees it; returns the
+ * list's new head, which the caller still owns. */
 NEXALIB_API GSList *nexalib_modgroup_destroy(OdbProps *props, GSList *sections, int *flag);
 /* The "printers" section (the caller owns it; free with
  * nexalib_g_hash_table_free_all). */
@@ -468,14 +552,19 @@ NEXALIB_API int user_get_foldershare_section(GSList **lines, GSList **first, GSL
 /* Likewise for the block "<Directory directory>". */
 NEXALIB_API int folder_get_foldershare_section(GSList **lines, GSList **first, GSList **after,
                                                const char *directory);
-/* Free the lines from first up to after; return the list's new head. */
+/* Free the lines from first up to after; return the list's new head, which
+ * the caller still owns (free with nexalib_g_slist_free_all). */
 NEXALIB_API GSList *modftp_remove_ftp_share(GSList *lines, GSList *first, GSList *after);
+/* The same: frees the lines from first up to after and returns the list's
+ * new head, which the caller still owns. */
 NEXALIB_API GSList *modftp_remove_foldershare(GSList *lines, GSList *first, GSList *after);
 /* Append the folder share's block (the list's new head, which the caller
- * still owns); nothing when its props cannot name a directory. */
+ * still owns and frees with nexalib_g_slist_free_all); nothing when its props
+ * cannot name a directory. */
 NEXALIB_API GSList *modftp_add_foldershare(GSList *lines, OdbProps *share, const char *system_path);
 /* Append the user's home block and set *flag to 2 when there is one; the
- * list's new head, which the caller still owns. */
+ * list's new head, which the caller still owns and frees with
+ * nexalib_g_slist_free_all. */
 NEXALIB_API GSList *user_handler_add_ftp_share(GSList *lines, OdbProps *user, int *flag,
                                                const char *system_path);
 /* 2 when the file was rewritten, -1 otherwise (a failed write included). */
@@ -613,9 +702,11 @@ NEXALIB_API int nexalib_get_sata_vela_mode(OdbHandle *h, const char *bus_type,
 NEXALIB_API int nexalib_construct_usb_disk_check_unformat_disk(OdbHandle *h);
 NEXALIB_API int nexalib_check_nas_exist(OdbHandle *h);
 NEXALIB_API int nexalib_check_have_disk(OdbHandle *h);
-/* The "type" of the "Disk" mounted there, or the first "Raid" object's
- * "rFS"; the text belongs to the client library, NULL when there is none. */
+/* The "type" of the "Disk" mounted there; the text belongs to the client
+ * library (never freed by the caller), NULL when there is none. */
 NEXALIB_API const char *nexalib_check_user_disk_type(const char *mount_point, OdbHandle *h);
+/* The first "Raid" object's "rFS"; the text belongs to the client library
+ * (never freed by the caller), NULL when there is none. */
 NEXALIB_API const char *nexalib_check_user_raid_type(OdbHandle *h);
 NEXALIB_API int nexalib_find_an_oid_by_devicename(OdbHandle *h, const char *class_name,
                                                   const char *dev_path);
@@ -633,7 +724,7 @@ typedef struct NexalibUsbDevice {
 
 /* The index-th interface listed in /proc/bus/usb/devices after the first
  * device with both texts (counting interfaces of the class); a malloc'ed
- * record the caller frees with free, or NULL when none matches. */
+ * record the caller frees with free(), or NULL when none matches. */
 NEXALIB_API NexalibUsbDevice *nexalib_get_attached_usb_device(int usb_class, int index);
 NEXALIB_API void devtree_parsedevfile(NexalibUsbDevice *record, int usb_class, int index);
 /* A debug hook: receives trace messages and does nothing with them. */
@@ -701,9 +792,11 @@ NEXALIB_API int nexalib_create_sfdisk_ptable(const char *path, const char *text,
 /* Entries of the slot tables: the empty string for 0, the board's GPIO line
  * of slots 1 to 4, NULL after them. */
 #define NEXALIB_SLOT_TABLE_SIZE 20
-/* The disk slots' LED and button lines; owned by the library, never freed or
- * changed by callers. */
+/* The disk slots' LED lines; the table and its texts are owned by the
+ * library, never freed or changed by callers. */
 NEXALIB_API extern const char *LEDSlotDisk[NEXALIB_SLOT_TABLE_SIZE];
+/* The disk slots' button lines; the table and its texts are owned by the
+ * library, never freed or changed by callers. */
 NEXALIB_API extern const char *BUTSlotDisk[NEXALIB_SLOT_TABLE_SIZE];
 
 /* The primitives: the board's lines are not driven from here; each takes
@@ -740,11 +833,16 @@ NEXALIB_API int get_hostdomainname(OdbHandle *h, char *buf);
 
 /* The getters return a property of the "System" object's "Network"
  * namespace; the text belongs to the client library's props (never freed
- * by the caller); NULL when there is no such object or property. */
+ * by the caller); NULL when there is no such object or property.
+ * "landevname"; the text belongs to the client library. */
 NEXALIB_API const char *nexalib_get_landevname(OdbHandle *h);
+/* "wandevname"; the text belongs to the client library. */
 NEXALIB_API const char *nexalib_get_wandevname(OdbHandle *h);
+/* "hw_wlandevname"; the text belongs to the client library. */
 NEXALIB_API const char *nexalib_get_hw_wlandevname(OdbHandle *h);
+/* "hw_landevname"; the text belongs to the client library. */
 NEXALIB_API const char *nexalib_get_hw_landevname(OdbHandle *h);
+/* "hw_wandevname"; the text belongs to the client library. */
 NEXALIB_API const char *nexalib_get_hw_wandevname(OdbHandle *h);
 /* Store the role's device name and mirror it into "/tmp/landevname" or
  * "/tmp/wandevname" (mode 0755); a name holding a line break changes
@@ -796,7 +894,8 @@ NEXALIB_API void nexalib_get_etc_resolve_dns_string(char *buf);
  * break the file leave their statement out, with a message. */
 NEXALIB_API GString *nexalib_prepare_dhcpd_conf(OdbHandle *h);
 /* The same after moving the address pool into the LAN's network; the moved
- * bounds are stored. The caller frees the new GString as above. */
+ * bounds are stored. A new GString the caller frees with
+ * g_string_free(s, TRUE); NULL for a null handle. */
 NEXALIB_API GString *nexalib_ipchange_dhcpd_conf(OdbHandle *h);
 /* Appends the "host" blocks of the static hosts to text. */
 NEXALIB_API void nexalib_prepare_dhcpd_static(OdbHandle *h, GString *text);
@@ -830,11 +929,13 @@ NEXALIB_API int INET_input(int type, const char *text, struct sockaddr *sa);
  * points into a static buffer valid until the next call; NULL on failure. */
 NEXALIB_API const char *INET_sprintmask(struct sockaddr *sa, int options, uint32_t netmask);
 /* Reads the header line of fh and builds the scan format of the (title,
- * conversion) pairs ended by a NULL title; the caller frees it. NULL when a
- * title is missing and more is 0 (a warning naming name goes to stderr). */
+ * conversion) pairs ended by a NULL title; malloc'ed, the caller frees it
+ * with free(). NULL when a title is missing and more is 0 (a warning naming
+ * name goes to stderr). */
 NEXALIB_API char *proc_gen_fmt(const char *name, int more, FILE *fh, ...);
 /* The dotted-quad gateway of the last up gateway route of
- * "/proc/net/route"; the caller frees it; NULL when there is none. */
+ * "/proc/net/route"; malloc'ed, the caller frees it with free(); NULL when
+ * there is none. */
 NEXALIB_API char *nexalib_getroute_info(void);
 /* Deletes the default route when the gateway was old_gw and is now new_gw
  * (NULL: none) and they differ. */
@@ -869,8 +970,8 @@ NEXALIB_API void nexalib_modify_upnp_xml(OdbHandle *h);
 
 /* Room of a dynamic-DNS status text, terminator included. */
 #define NEXALIB_DDNS_STATUS_SIZE 1024
-/* The update client's configuration text; the caller frees it with
- * g_string_free. */
+/* The update client's configuration text: a new GString the caller frees
+ * with g_string_free(s, TRUE); NULL for a null handle. */
 NEXALIB_API GString *nexalib_prepare_ddns_conf(OdbHandle *h);
 /* Appends the kept lines of "/var/log/log.ddns" to buf in place, each
  * followed by " . "; buf holds NEXALIB_DDNS_STATUS_SIZE bytes. */

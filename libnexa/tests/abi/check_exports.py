@@ -5,7 +5,7 @@ the configuration client's interface (the library's own odb_* operations are
 fine).
 Also checks the header's contract: no declaration depends on the size of
 time or file offsets, and every operation that returns a pointer says, in
-the comment above it (or above its group), who owns the result."""
+the comment that ends on the line directly above it, who owns the result."""
 import re
 import subprocess
 import sys
@@ -40,20 +40,28 @@ OWNERSHIP = re.compile(r"free|own(s|ed)\b|belong|valid until|lives until|never f
 
 
 def unowned_pointers(header_path):
-    """Pointer-returning declarations whose nearest comment (declarations of
-    one group may stand between) says nothing of ownership."""
+    """Pointer-returning declarations whose own comment says nothing of
+    ownership. A declaration's own comment is the one that stands on lines
+    of its own and ends on the line directly above it; after a blank line,
+    another declaration or any other line it has none, whatever a group
+    comment higher up says."""
     text = open(header_path, encoding="utf-8").read()
-    missing, comment = [], None
-    for m in re.finditer(r"/\*.*?\*/|^NEXALIB_API\b[^;]*;|^\S[^\n]*", text, flags=re.S | re.M):
+    missing, comment, comment_end = [], None, 0
+    for m in re.finditer(r"/\*.*?\*/|^NEXALIB_API\b[^;]*;", text, flags=re.S | re.M):
         item = m.group(0)
         if item.startswith("/*"):
-            comment = item
-        elif item.startswith("NEXALIB_API"):
-            head = re.split(r"[(\[]", item)[0]
-            if "*" in head and not (comment and OWNERSHIP.search(comment)):
-                missing.append(re.findall(r"([A-Za-z_]\w*)\s*$", head)[0])
-        else:
-            comment = None
+            # A comment after code on its line belongs to that code.
+            line_start = text.rfind("\n", 0, m.start()) + 1
+            alone = not text[line_start:m.start()].strip()
+            comment, comment_end = (item if alone else None), m.end()
+            continue
+        head = re.split(r"[(\[]", item)[0]
+        if "*" not in head:
+            continue
+        # Only trailing blanks and the one line feed may stand between.
+        own = comment if re.fullmatch(r"[ \t]*\n", text[comment_end:m.start()]) else None
+        if not (own and OWNERSHIP.search(own)):
+            missing.append(re.findall(r"([A-Za-z_]\w*)\s*$", head)[0])
     return missing
 
 

@@ -69,101 +69,62 @@ class SambaSharesTest : public testing::SambaTest {
 };
 
 TEST_F(SambaSharesTest, FolderShareSections) {
-  struct Row {
+  // Each row changes a public share of everyone's on ext3; its section is
+  // the public one with the row's entries changed ("": left out).
+  struct Settings {
+    const char *allow = "1", *ro_users = "", *ro_groups = "", *rw_users = "", *rw_groups = "",
+               *tss = "0", *fs = "ext3";
+  };
+  const Entries public_share = {{"path", "/p"},
+                                {"available", "1"},
+                                {"create mask", "0777"},
+                                {"directory mask", "0777"},
+                                {"writeable", "yes"},
+                                {"guest ok", "true"},
+                                {"comment", "Music for all"}};
+  const Entries private_share = {
+      {"create mask", "0775"}, {"directory mask", "0775"}, {"writeable", "no"}, {"guest ok", ""}};
+  const auto with = [](Entries base, const Entries& changes) {
+    for (const auto& [key, value] : changes) {
+      if (value.empty()) {
+        base.erase(key);
+      } else {
+        base[key] = value;
+      }
+    }
+    return base;
+  };
+  const struct Row {
     const char* what;
-    const char *allow, *ro_users, *ro_groups, *rw_users, *rw_groups, *tss, *fs;
+    Settings settings;
     Entries expected;  // empty: no section
   } rows[] = {
-      {"public share",
-       "1",
-       "&bob&",
-       "",
-       "",
-       "",
-       "0",
-       "ext3",
-       {{"path", "/p"},
-        {"available", "1"},
-        {"create mask", "0777"},
-        {"directory mask", "0777"},
-        {"writeable", "yes"},
-        {"guest ok", "true"},
-        {"comment", "Music for all"}}},
+      {"public share", {.ro_users = "&bob&"}, public_share},
       {"read-only user and read-write group",
-       "0",
-       "&bob&",
-       "",
-       "",
-       "&staff&",
-       "0",
-       "ext3",
-       {{"path", "/p"},
-        {"available", "1"},
-        {"create mask", "0775"},
-        {"directory mask", "0775"},
-        {"writeable", "no"},
-        {"valid users", "bob,@staff"},
-        {"write list", "@staff"},
-        {"comment", "Music for all"}}},
+       {.allow = "0", .ro_users = "&bob&", .rw_groups = "&staff&"},
+       with(with(public_share, private_share),
+            {{"valid users", "bob,@staff"}, {"write list", "@staff"}})},
       {"sendfile on xfs",
-       "1",
-       "",
-       "",
-       "",
-       "",
-       "1",
-       "xfs",
-       {{"path", "/p"},
-        {"available", "1"},
-        {"create mask", "0777"},
-        {"directory mask", "0777"},
-        {"writeable", "yes"},
-        {"guest ok", "true"},
-        {"use sendfile", "yes"},
-        {"use receivefile", "no"},
-        {"comment", "Music for all"}}},
+       {.tss = "1", .fs = "xfs"},
+       with(public_share, {{"use sendfile", "yes"}, {"use receivefile", "no"}})},
       {"sendfile elsewhere",
-       "0",
-       "",
-       "",
-       "&ann&eve&",
-       "&a&b&",
-       "1",
-       "ext3",
-       {{"path", "/p"},
-        {"available", "1"},
-        {"create mask", "0775"},
-        {"directory mask", "0775"},
-        {"writeable", "no"},
-        {"use sendfile", "yes"},
-        {"use receivefile", "yes"},
-        {"valid users", "ann,eve,@a,@b"},
-        {"write list", "ann,eve,@a,@b"},
-        {"comment", "Music for all"}}},
-      {"private share naming nobody", "0", "&&", "", "", "", "0", "ext3", {}},
-      {"neither public nor private, naming nobody", "", "", "", "", "", "0", "ext3", {}},
+       {.allow = "0", .rw_users = "&ann&eve&", .rw_groups = "&a&b&", .tss = "1"},
+       with(with(public_share, private_share), {{"use sendfile", "yes"},
+                                                {"use receivefile", "yes"},
+                                                {"valid users", "ann,eve,@a,@b"},
+                                                {"write list", "ann,eve,@a,@b"}})},
+      {"private share naming nobody", {.allow = "0", .ro_users = "&&"}, {}},
+      {"neither public nor private, naming nobody", {.allow = ""}, {}},
       {"names that would split a list are left out",
-       "0",
-       "&x,root&",
-       "&a b&",
-       "&bob&",
-       "",
-       "0",
-       "ext3",
-       {{"path", "/p"},
-        {"available", "1"},
-        {"create mask", "0775"},
-        {"directory mask", "0775"},
-        {"writeable", "no"},
-        {"valid users", "bob"},
-        {"write list", "bob"},
-        {"comment", "Music for all"}}},
+       {.allow = "0", .ro_users = "&x,root&", .ro_groups = "&a b&", .rw_users = "&bob&"},
+       with(with(public_share, private_share), {{"valid users", "bob"}, {"write list", "bob"}})},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
+    const Settings& s = row.settings;
     const testing::OwnedTable table(nexalib_smb_conf_folder_share_hash_create(
-        "music", "/p", row.allow, row.ro_users, row.ro_groups, row.rw_users, row.rw_groups,
-        "Music\nfor all", row.tss, row.fs));
+        "music", "/p", s.allow, s.ro_users, s.ro_groups, s.rw_users, s.rw_groups, "Music\nfor all",
+        s.tss, s.fs));
     Entries entries = testing::entries(table);
     entries.erase("section");
     EXPECT_EQ(entries, row.expected);

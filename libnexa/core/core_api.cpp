@@ -13,6 +13,7 @@
 #include "core/directories.h"
 #include "core/dumps.h"
 #include "core/file_locks.h"
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 #include "core/string_lists.h"
@@ -41,14 +42,25 @@ GString* to_gstring_or_null(bool empty, const std::string& text) {
 
 // ---- Configuration connection and lookup ----------------------------------
 
+// Without the daemon a CGI program or handler cannot go on: the process
+// ends with status 1 after the documented message.
 OdbHandle* nexalib_connect_daemon_by_socket_file(void) {
-  return connect_cgi();
+  const sys::Result<OdbHandle*> h = connect_cgi();
+  if (h) return *h;
+  if (h.error() != ECONNREFUSED) return nullptr;
+  say("Content-type:text/html%c%c", 10, 10);
+  say("FATAL: The crucial daemon was not found<br>");
+  say("FATAL: Please make sure it is running properply<br>");
+  std::exit(1);
 }
 OdbHandle* nexalib_connect_daemon(int* oid) {
   guint32 given = 0;
-  OdbHandle* h = connect_handler(given);
+  const sys::Result<OdbHandle*> h = connect_handler(given);
   if (oid) *oid = static_cast<int>(given);
-  return h;
+  if (h) return *h;
+  if (h.error() != ECONNREFUSED) return nullptr;
+  say("FATAL: failt to connect daemon\n");
+  std::exit(1);
 }
 int nexalib_bye_bye_handler_success(OdbHandle* h) {
   return h ? bye_handler(*h, 0, "") : -1;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/messages.h"
 #include "core/sys.h"
 
 namespace nexa {
@@ -38,24 +39,24 @@ void dump_list_to_file(GSList* list) {
 
 void dump_oid_list(GSList* oids) {
   for (GSList* node = oids; node; node = node->next)
-    std::printf("%s : oid=%d\n", "nexalib", static_cast<int>(GPOINTER_TO_UINT(node->data)));
+    say("%s : oid=%d\n", "nexalib", static_cast<int>(GPOINTER_TO_UINT(node->data)));
 }
 
 void dump_string_list(GSList* list) {
   for (GSList* node = list; node; node = node->next)
-    std::printf("%s :data=%s", "nexalib", text_or_null(node->data));
+    say("%s :data=%s", "nexalib", text_or_null(node->data));
 }
 
 void dump_table_entry(gpointer key, gpointer value, gpointer) {
   if (key && std::strcmp(static_cast<const char*>(key), "section") == 0) return;
-  std::printf("key=%s, val=%s\n", text_or_null(key), text_or_null(value));
+  say("key=%s, val=%s\n", text_or_null(key), text_or_null(value));
 }
 
 void dump_record_list(GSList* records) {
   for (GSList* node = records; node; node = node->next) {
     auto* table = static_cast<GHashTable*>(node->data);
     if (!table) continue;
-    std::printf("[%s]\n", text_or_null(g_hash_table_lookup(table, "section")));
+    say("[%s]\n", text_or_null(g_hash_table_lookup(table, "section")));
     g_hash_table_foreach(table, dump_table_entry, nullptr);
   }
 }

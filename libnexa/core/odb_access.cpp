@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "core/commands.h"
+#include "core/messages.h"
 #include "core/owners.h"
 
 namespace nexa {
@@ -24,27 +25,23 @@ GSList* find_with(OdbHandle& h, std::string_view class_name, OdbProps* criteria)
 
 }  // namespace
 
-OdbHandle* connect_cgi() {
+sys::Result<OdbHandle*> connect_cgi() {
   OdbHandle* h = odb_handle_new();
-  if (!h) return nullptr;
+  if (!h) return sys::Status::failure(ENOMEM);
   if (odb_connect_cmnd(h, kDaemonSocket) == 0) {
-    std::printf("Content-type:text/html%c%c", 10, 10);
-    std::printf("FATAL: The crucial daemon was not found<br>");
-    std::printf("FATAL: Please make sure it is running properply<br>");
     odb_handle_destroy(h);
-    std::exit(1);
+    return sys::Status::failure(ECONNREFUSED);
   }
   return h;
 }
 
-OdbHandle* connect_handler(guint32& oid) {
+sys::Result<OdbHandle*> connect_handler(guint32& oid) {
   OdbHandle* h = odb_handle_new();
-  if (!h) return nullptr;
+  if (!h) return sys::Status::failure(ENOMEM);
   oid = odb_connect_handler_cmnd(h);
   if (oid == 0) {
-    std::printf("FATAL: failt to connect daemon\n");
     odb_handle_destroy(h);
-    std::exit(1);
+    return sys::Status::failure(ECONNREFUSED);
   }
   return h;
 }
@@ -77,12 +74,22 @@ guint32 first_oid(GSList* oids) {
   return oids ? oid_of(oids) : 0;
 }
 
+guint32 first_oid_with(OdbHandle& h, std::string_view class_name, std::string_view key,
+                       std::string_view value) {
+  return first_oid(find_oids_with(h, class_name, key, value));
+}
+
 guint32 system_oid(OdbHandle& h) {
   return first_oid(find_class_oids(h, "System"));
 }
 
 OdbProps* get_main_props(OdbHandle& h, guint32 oid) {
   return odb_get_cmnd(&h, oid, "");
+}
+
+std::string_view prop_or_empty(OdbProps* props, const char* key) {
+  const char* value = props ? odb_props_get(props, key) : nullptr;
+  return value ? value : "";
 }
 
 Found find_and_compare(OdbHandle& h, std::string_view class_name, std::string_view key,
@@ -141,6 +148,16 @@ void props_update(OdbProps& changes, OdbProps* current, std::string_view key,
   if (!text_is(now, value)) odb_props_set(&changes, k.c_str(), text(value).c_str());
 }
 
+OdbProps* disk_namespace(OdbHandle& h) {
+  const guint32 system = system_oid(h);
+  return system ? odb_get_cmnd(&h, system, "Disk") : nullptr;
+}
+
+const char* system_mount_path(OdbHandle& h) {
+  OdbProps* flags = disk_namespace(h);
+  return flags ? odb_props_get(flags, "rootdir") : nullptr;
+}
+
 bool boots_from_disk(OdbHandle& h) {
   const guint32 system = system_oid(h);
   OdbProps* props = system ? get_main_props(h, system) : nullptr;
@@ -153,6 +170,15 @@ void toggle_daemon(OdbProps& p, std::string_view script, int flags) {
   const bool on = enabled[0] == '1';
   if ((flags & 2) && on) run_discarding_output(CommandLine().word(script).text(" stop"));
   run_discarding_output(CommandLine().word(script).text(on ? Literal(" start") : Literal(" stop")));
+}
+
+char* error_message(const OdbError* error) {
+  return error && error->message ? strdup(error->message) : nullptr;
+}
+
+char* last_error_message(GSList* errors) {
+  GSList* last = g_slist_last(errors);
+  return last ? error_message(static_cast<const OdbError*>(last->data)) : nullptr;
 }
 
 unsigned count_named(OdbHandle& h, std::string_view class_name, std::string_view value) {

@@ -1,5 +1,5 @@
 // Processes named by pid files.
-#include "services/processes.h"
+#include "core/processes.h"
 
 #include <string>
 

@@ -319,6 +319,22 @@ Status change_mode(std::string_view path, mode_t mode) {
   return Status::from_call(::chmod(map_path(path).c_str(), mode));
 }
 
+Status change_mode(int fd, mode_t mode) {
+  return Status::from_call(::fchmod(fd, mode));
+}
+
+Result<struct stat> status_of(std::string_view path) {
+  struct stat st {};
+  if (::stat(map_path(path).c_str(), &st) != 0) return Status::from_errno();
+  return st;
+}
+
+Result<struct stat> status_of(int fd) {
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) return Status::from_errno();
+  return st;
+}
+
 Status remove_file(std::string_view path) {
   if (fails_here(Step::kUnlink)) return Status::from_errno();
   return Status::from_call(::unlink(map_path(path, LastLink::kKeep).c_str()));
@@ -360,9 +376,38 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
 }
 
 Result<UniqueFd> open_descriptor(std::string_view path, int flags, mode_t mode, LastLink last) {
-  UniqueFd fd(::open(map_path(path, last).c_str(), flags | O_CLOEXEC, mode));
+  const std::string mapped = map_path(path, last);
+  if (mapped.empty()) return Status::failure(ELOOP);
+  UniqueFd fd(::open(mapped.c_str(), flags | O_CLOEXEC, mode));
   if (!fd) return Status::from_errno();
   return fd;
+}
+
+Result<std::string> read_all(int fd) {
+  std::string text;
+  char buf[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd, buf, sizeof buf);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return Status::from_errno();
+    if (n == 0) return text;
+    text.append(buf, static_cast<size_t>(n));
+  }
+}
+
+Status seek_to_start(int fd) {
+  return ::lseek(fd, 0, SEEK_SET) < 0 ? Status::from_errno() : Status::success();
+}
+
+Result<std::string> read_once(int fd, size_t limit) {
+  std::string text(limit, '\0');
+  ssize_t n;
+  do {
+    n = ::read(fd, text.data(), text.size());
+  } while (n < 0 && errno == EINTR);
+  if (n < 0) return Status::from_errno();
+  text.resize(static_cast<size_t>(n));
+  return text;
 }
 
 Status write_all(int fd, std::string_view data) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <net/if.h>
+#include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/types.h>
 
@@ -80,6 +81,10 @@ bool exists(std::string_view path);
 Result<std::vector<std::string>> list_directory(std::string_view path);
 Status make_directory(std::string_view path, mode_t mode);
 Status change_mode(std::string_view path, mode_t mode);
+Status change_mode(int fd, mode_t mode);
+// stat(2) of what the path names (a link followed), or of an open file.
+Result<struct stat> status_of(std::string_view path);
+Result<struct stat> status_of(int fd);
 // The permission bits (07777) of what the path names.
 Result<mode_t> permissions(std::string_view path);
 // Removes the name itself (a link, not what it points to).
@@ -98,6 +103,13 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
 // open(2) of the mapped path with the flags plus close-on-exec.
 Result<UniqueFd> open_descriptor(std::string_view path, int flags, mode_t mode = 0644,
                                  LastLink last = LastLink::kFollow);
+// Reads the open file from where it stands to its end.
+Result<std::string> read_all(int fd);
+// Moves the open file's offset back to its start.
+Status seek_to_start(int fd);
+// One read(2) of at most limit bytes, for files the kernel makes up on each
+// read (under /proc) and whose first part is all that is wanted.
+Result<std::string> read_once(int fd, size_t limit);
 // Writes all of data; the errno of the write that failed.
 Status write_all(int fd, std::string_view data);
 // Flushes the file's data to disk.
@@ -178,6 +190,11 @@ std::vector<User> users_in(std::string_view passwd);
 std::vector<Group> groups_in(std::string_view group);
 std::optional<User> find_user(std::string_view name);
 std::optional<Group> find_group(std::string_view name);
+
+// ---- The environment the program was started with (a CGI's request).
+// The value, or null when unset.
+const char* environment(const char* name);
+Status set_environment(const char* name, const char* value);
 
 // ---- The clock and the system log.
 using Clock = std::function<time_t()>;

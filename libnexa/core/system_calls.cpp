@@ -1,10 +1,12 @@
-// The clock, the system log and the kernel calls behind one seam each, so
-// that tests can install fakes.
+// The environment, the clock, the system log and the kernel calls, each
+// behind one seam; tests install fakes for all but the environment.
 #include <sys/ioctl.h>
 #include <sys/quota.h>
 #include <sys/socket.h>
 #include <syslog.h>
 #include <unistd.h>
+
+#include <cstdlib>
 
 #include "core/sys.h"
 
@@ -28,6 +30,14 @@ KernelCalls& current_calls() {
 }
 
 }  // namespace
+
+const char* environment(const char* name) {
+  return std::getenv(name);
+}
+
+Status set_environment(const char* name, const char* value) {
+  return Status::from_call(::setenv(name, value, 1));
+}
 
 time_t now() {
   if (const Clock& clock = current_clock()) return clock();

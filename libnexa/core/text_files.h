@@ -12,6 +12,17 @@
 
 namespace nexa {
 
+// How an edit of one line of a configuration file ended. The exported
+// calls report it as a state (1, or 2 once the line was found and
+// rewritten, written or not) and a result (0, or -1 on a failure).
+enum class LineEdit { kFailed, kNotFound, kWritten, kWriteFailed };
+inline int edit_state(LineEdit edit) {
+  return edit == LineEdit::kWritten || edit == LineEdit::kWriteFailed ? 2 : 1;
+}
+inline int edit_result(LineEdit edit) {
+  return edit == LineEdit::kFailed || edit == LineEdit::kWriteFailed ? -1 : 0;
+}
+
 // Lines are read in pieces of at most this many characters.
 inline constexpr size_t kLinePiece = 1023;
 

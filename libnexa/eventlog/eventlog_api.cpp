@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <string>
 
+#include "core/messages.h"
 #include "eventlog/admin_entries.h"
 #include "eventlog/log_files.h"
 #include "eventlog/log_pages.h"

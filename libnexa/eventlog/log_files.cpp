@@ -29,12 +29,11 @@ std::optional<LockedLog> lock_log(std::string_view path, int flags) {
     // Non-blocking, so that a FIFO planted at the path cannot hang a writer.
     sys::Result<UniqueFd> fd = sys::open_descriptor(path, flags | O_NONBLOCK);
     if (!fd || !sys::lock_open_file(fd->get())) return std::nullopt;
-    struct stat held {};
-    struct stat named {};
-    if (::fstat(fd->get(), &held) != 0) return std::nullopt;
-    if (::stat(sys::map_path(path).c_str(), &named) == 0 && named.st_dev == held.st_dev &&
-        named.st_ino == held.st_ino)
-      return LockedLog{std::move(*fd), held.st_size};
+    const sys::Result<struct stat> held = sys::status_of(fd->get());
+    if (!held) return std::nullopt;
+    const sys::Result<struct stat> named = sys::status_of(path);
+    if (named && named->st_dev == held->st_dev && named->st_ino == held->st_ino)
+      return LockedLog{std::move(*fd), held->st_size};
   }
   return std::nullopt;
 }
@@ -50,18 +49,6 @@ Rotation rotate_if_full(std::string_view path, const LockedLog& log) {
 }
 
 }  // namespace
-
-std::string format_message(const char* format, va_list args) {
-  va_list measure;
-  va_copy(measure, args);
-  const int length = std::vsnprintf(nullptr, 0, format, measure);
-  va_end(measure);
-  if (length <= 0) return {};
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  std::vsnprintf(text.data(), text.size(), format, args);
-  text.resize(static_cast<size_t>(length));
-  return text;
-}
 
 std::string time_stamp(time_t moment) {
   struct tm local {};

@@ -2,7 +2,6 @@
 // with its one ".old" file, and the page files cut from a log for display.
 #pragma once
 
-#include <cstdarg>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -14,8 +13,6 @@ inline constexpr const char* kDebugLog = "/var/log/log.odbd";
 // A log larger than this is rotated before the next entry.
 inline constexpr long long kLogSizeLimit = 1024000;
 
-// The printf-style message in a string that grows to fit.
-std::string format_message(const char* format, va_list args);
 // "2026.12.8-09:05:03 ": local time, as every admin entry starts.
 std::string time_stamp(time_t moment);
 

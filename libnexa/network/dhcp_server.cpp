@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "core/config_values.h"
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 #include "network/interfaces.h"
@@ -39,11 +40,6 @@ std::string dotted_quad(uint32_t value) {
 }
 
 // A value counts as absent when it is missing or empty.
-std::string_view value_of(OdbProps* props, const char* key) {
-  const char* value = props ? odb_props_get(props, key) : nullptr;
-  return value ? value : "";
-}
-
 std::string_view first_present(std::string_view preferred, std::string_view fallback) {
   return preferred.empty() ? fallback : preferred;
 }
@@ -52,8 +48,7 @@ std::string_view first_present(std::string_view preferred, std::string_view fall
 // its statement out with a message.
 bool usable(std::string_view value, const char* statement) {
   if (is_acceptable(ValueKind::kDhcpWord, value)) return true;
-  std::printf(
-      "nexalib: %s left out of dhcpd.conf: its value holds a blank, a line break or "
+  say("nexalib: %s left out of dhcpd.conf: its value holds a blank, a line break or "
       "one of ; { } # \"\n",
       statement);
   return false;
@@ -69,8 +64,7 @@ void add_statement(std::string& text, const char* statement, std::string_view va
 void add_domain(std::string& text, std::string_view domain) {
   if (domain.empty()) return;
   if (!is_acceptable(ValueKind::kFreeText, domain)) {
-    std::printf(
-        "nexalib: option domain-name left out of dhcpd.conf: its value holds a line "
+    say("nexalib: option domain-name left out of dhcpd.conf: its value holds a line "
         "break\n");
     return;
   }
@@ -90,14 +84,14 @@ struct Pool {
 // then stored; nothing when a bound is absent or cannot be used.
 std::optional<Pool> pool_of(OdbHandle& h, const Found& param, std::string_view lan_address,
                             PoolMove move) {
-  Pool pool{std::string(value_of(param.props, "ipaddrlo")),
-            std::string(value_of(param.props, "ipaddrhi"))};
+  Pool pool{std::string(prop_or_empty(param.props, "ipaddrlo")),
+            std::string(prop_or_empty(param.props, "ipaddrhi"))};
   if (pool.low.empty() || pool.high.empty()) return std::nullopt;
   if (move == PoolMove::kIntoLan) {
     const std::optional<std::string> low = moved_bound(lan_address, pool.low);
     const std::optional<std::string> high = moved_bound(lan_address, pool.high);
     if (!low || !high) {
-      std::printf("nexalib: address pool not moved: an address holds no \".\" or is too long\n");
+      say("nexalib: address pool not moved: an address holds no \".\" or is too long\n");
       return std::nullopt;
     }
     pool = {*low, *high};
@@ -136,8 +130,8 @@ std::string dhcpd_static_hosts(OdbHandle& h) {
   std::string text;
   for (GSList* node = find_class_oids(h, "DhcpStatic"); node; node = node->next) {
     OdbProps* host = get_main_props(h, oid_of(node));
-    const std::string_view name = value_of(host, "name");
-    const std::string_view mac = value_of(host, "mac");
+    const std::string_view name = prop_or_empty(host, "name");
+    const std::string_view mac = prop_or_empty(host, "mac");
     if (name.empty() || mac.empty() || !usable(name, "host") || !usable(mac, "host")) continue;
     text.append("host ").append(name).append(" {\n");
     text.append("  hardware ethernet ").append(mac).append(";\n");
@@ -157,21 +151,23 @@ std::string compose_dhcpd_conf(OdbHandle& h, PoolMove move) {
   const bool has_wan = wan_dev && network_by_device(h, wan_dev).props;
 
   std::string text;
-  const std::string_view lease = value_of(param.props, "lease");
+  const std::string_view lease = prop_or_empty(param.props, "lease");
   add_statement(text, "default-lease-time", lease);
   add_statement(text, "max-lease-time", lease);
-  add_domain(text, first_present(value_of(param.props, "domain"), value_of(sys_props, "domain")));
+  add_domain(text, first_present(prop_or_empty(param.props, "domain"),
+                                 prop_or_empty(sys_props, "domain")));
   const std::string_view dns =
-      first_present(value_of(param.props, "dns"), value_of(sys_props, "dns"));
+      first_present(prop_or_empty(param.props, "dns"), prop_or_empty(sys_props, "dns"));
   add_statement(text, "option domain-name-servers", dns_comma_list(dns, kDnsServersRoom));
-  const std::string_view lan_address = value_of(lan, "ipaddr");
-  const std::string_view router = first_present(
-      value_of(param.props, "gateway"), has_wan ? lan_address : value_of(sys_props, "gateway"));
+  const std::string_view lan_address = prop_or_empty(lan, "ipaddr");
+  const std::string_view router =
+      first_present(prop_or_empty(param.props, "gateway"),
+                    has_wan ? lan_address : prop_or_empty(sys_props, "gateway"));
   add_statement(text, "option routers", router);
   const std::string_view mask =
       move == PoolMove::kIntoLan
-          ? value_of(lan, "netmask")
-          : first_present(value_of(param.props, "netmask"), value_of(lan, "netmask"));
+          ? prop_or_empty(lan, "netmask")
+          : first_present(prop_or_empty(param.props, "netmask"), prop_or_empty(lan, "netmask"));
   add_statement(text, "option subnet-mask", mask);
 
   if (const auto addresses = broadcast_and_subnet(lan_address, mask)) {

@@ -14,8 +14,7 @@ namespace {
 constexpr size_t kLogPiece = 254;
 
 std::string prop(OdbProps* props, const char* key, ValueKind kind) {
-  const char* value = props ? odb_props_get(props, key) : nullptr;
-  return flattened(kind, value ? value : "");
+  return flattened(kind, prop_or_empty(props, key));
 }
 
 void append_bounded(std::string& status, std::string_view text) {

@@ -8,6 +8,7 @@
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/config_values.h"
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 #include "core/text_files.h"
@@ -24,7 +25,7 @@ void set_network_role_device(OdbHandle& h, std::string_view key, std::string_vie
   // The file holds the name as its whole content: a line break would add a
   // line that readers take for something else.
   if (!is_acceptable(ValueKind::kFreeText, dev_name)) {
-    std::printf("nexalib: device name refused: it holds a line break\n");
+    say("nexalib: device name refused: it holds a line break\n");
     return;
   }
   const std::string name(dev_name);
@@ -37,7 +38,7 @@ void set_network_role_device(OdbHandle& h, std::string_view key, std::string_vie
 }
 
 int request_address_by_dhcp(std::string_view dev_name) {
-  std::printf("Running dhcp client to get IP from DHCP server\n");
+  say("Running dhcp client to get IP from DHCP server\n");
   std::fflush(stdout);
   return run_discarding_output(
       CommandLine("/sbin/udhcpc -n -s /etc/dhcpcd.script -i ").word(dev_name));

@@ -280,11 +280,9 @@ int modify_wireless_conf(OdbProps* props, const char* name, const char* param, i
                          const char* path) {
   if (!name || !param || !path) return -1;
   const char* value = props ? odb_props_get(props, name) : nullptr;
-  int changed = 0;
-  const nexa::sys::Status status =
-      nexa::set_parameter_line(path, param, value ? value : "", changed);
-  if (flag) *flag = changed;
-  return status ? 0 : -1;
+  const nexa::LineEdit edit = nexa::set_parameter_line(path, param, value ? value : "");
+  if (flag) *flag = nexa::edit_state(edit);
+  return nexa::edit_result(edit);
 }
 const char* wireless_dbg(const char* text) {
   return text;
@@ -310,20 +308,19 @@ nexa::Eui eui_of(const unsigned char* bytes) {
 
 int figure_into(nexa::LinkFigure figure, const char* eui_bin, char* buf, int size, int index) {
   const auto text = nexa::read_link_figure(figure, eui_bin ? eui_bin : "", index);
-  if (!text) return -1;
-  if (*text) copy_out(buf, size, **text);
-  return 0;
+  if (text) copy_out(buf, size, *text);
+  return text || text.error() == ENODATA ? 0 : -1;
 }
 
 }  // namespace
 
 int uwbtzero_get_mac(const char* ifname, char* eui, char* eui_bin, char* serial, int size) {
   const auto address = nexa::radio_address(ifname ? ifname : "");
-  if (!address) return -1;
-  if (const std::optional<nexa::Eui>& found = *address) {
-    copy_out(eui, size, nexa::display_form(*found));
-    copy_out(eui_bin, size, nexa::tool_form(*found));
-    copy_out(serial, size, nexa::serial_number(*found));
+  if (!address && address.error() != ENODEV) return -1;
+  if (address) {
+    copy_out(eui, size, nexa::display_form(*address));
+    copy_out(eui_bin, size, nexa::tool_form(*address));
+    copy_out(serial, size, nexa::serial_number(*address));
   } else {
     copy_out(eui, size, nexa::display_form({0, 1, 2, 3, 4, 5}));
     copy_out(eui_bin, size, "000000000000");

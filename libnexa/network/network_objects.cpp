@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 
@@ -18,8 +19,7 @@ void copy_default(OdbProps& props, OdbProps& defaults, const char* from, const c
 }
 
 void announce_defaults(std::string_view dev_name) {
-  std::printf("%s: set Network object default values for %s\r\n", "nexalib",
-              std::string(dev_name).c_str());
+  say("%s: set Network object default values for %s\r\n", "nexalib", std::string(dev_name).c_str());
 }
 
 PropsPtr lan_defaults(OdbHandle& h, std::string_view dev_name) {
@@ -56,7 +56,7 @@ void prepare_wan_defaults(OdbHandle& h, OdbProps& props, std::string_view dev_na
 
 void reset_lan_network(OdbHandle& h, std::string_view dev_name) {
   const Found existing = network_by_device(h, dev_name);
-  if (!existing.props) std::printf("%s: create Network object\r\n", "nexalib");
+  if (!existing.props) say("%s: create Network object\r\n", "nexalib");
   PropsPtr props = lan_defaults(h, dev_name);
   if (existing.props)
     odb_set_cmnd(&h, existing.oid, "", props.get());
@@ -68,14 +68,13 @@ bool create_lan_network(OdbHandle& h, std::string_view dev_name) {
   PropsPtr props = lan_defaults(h, dev_name);
   odb_create_cmnd(&h, "Network", props.get());
   if (network_by_device(h, dev_name).props) return true;
-  std::printf("%s (%d) Create network object fail.\n", "nexalib", __LINE__);
+  say_at(NEXA_ORIGIN("nexalib"), "Create network object fail.\n");
   return false;
 }
 
 void create_wan_network(OdbHandle& h, std::string_view dev_name) {
   if (network_by_device(h, dev_name).props) return;
-  std::printf("%s: create Network object for device=%s\r\n", "nexalib",
-              std::string(dev_name).c_str());
+  say("%s: create Network object for device=%s\r\n", "nexalib", std::string(dev_name).c_str());
   PropsPtr props = new_props();
   prepare_wan_defaults(h, *props, dev_name);
   odb_create_cmnd(&h, "Network", props.get());
@@ -84,7 +83,7 @@ void create_wan_network(OdbHandle& h, std::string_view dev_name) {
 void clear_system_routing(OdbHandle& h) {
   const Found system = system_and_oid(h);
   if (!system.props) {
-    std::printf("system object was not found !\n");
+    say("system object was not found !\n");
     return;
   }
   const auto is_set = [&](const char* key) {

@@ -21,11 +21,6 @@ namespace {
 
 constexpr const char* kPptpPort = "1723";
 
-std::string prop(OdbProps* props, const char* key) {
-  const char* value = props ? odb_props_get(props, key) : nullptr;
-  return value ? value : "";
-}
-
 std::string network_setting(OdbHandle& h, const char* key) {
   const char* value = network_role_device(h, key);
   return value ? value : "";
@@ -102,7 +97,7 @@ struct LanSide {
 std::optional<LanSide> lan_side(OdbHandle& h) {
   LanSide lan{network_setting(h, "landevname"), ""};
   if (lan.device.empty()) return std::nullopt;
-  lan.address = prop(network_by_device(h, lan.device).props, "ipaddr");
+  lan.address = prop_or_empty(network_by_device(h, lan.device).props, "ipaddr");
   if (lan.address.empty()) return std::nullopt;
   return lan;
 }
@@ -120,11 +115,13 @@ void move_web_server(int port) {
 
 VirtualServerResult virtual_server_handler(OdbHandle& h, OdbProps& entry, int mode) {
   const bool add = mode == 1;
-  if (add && same_text_any_case(prop(&entry, "enabled"), "0")) return VirtualServerResult::kDone;
-  const std::vector<std::string> protocols = split_odb_array(prop(&entry, "protocol"));
+  if (add && same_text_any_case(prop_or_empty(&entry, "enabled"), "0"))
+    return VirtualServerResult::kDone;
+  const std::vector<std::string> protocols = split_odb_array(prop_or_empty(&entry, "protocol"));
   if (protocols.empty()) return VirtualServerResult::kNoProtocol;
-  const Forward f{split_odb_array(prop(&entry, "lan_port")),
-                  split_odb_array(prop(&entry, "wan_port")), prop(&entry, "lan_ipaddr"),
+  const Forward f{split_odb_array(prop_or_empty(&entry, "lan_port")),
+                  split_odb_array(prop_or_empty(&entry, "wan_port")),
+                  std::string(prop_or_empty(&entry, "lan_ipaddr")),
                   network_setting(h, "wandevname")};
   bool pptp = false;
   for (const std::string& protocol : protocols) {
@@ -145,7 +142,7 @@ void remote_access_redirect(OdbHandle& h) {
   if (translation_off(h)) return;
   const Found remote = system_namespace(h, "RemoteManagement");
   if (!remote.props) return;
-  const std::string port = prop(remote.props, "port");
+  const std::string port(prop_or_empty(remote.props, "port"));
   if (!is_port(port)) return;
   move_web_server(std::stoi(port));
   const std::optional<LanSide> lan = lan_side(h);

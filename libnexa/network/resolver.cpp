@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/config_values.h"
+#include "core/messages.h"
 #include "core/sys.h"
 
 namespace nexa {
@@ -51,7 +52,7 @@ std::string resolver_dns_list(std::string_view text, size_t room) {
 std::string read_resolver_dns_list(size_t room) {
   const sys::Result<std::string> text = sys::read_file("/etc/resolv.conf");
   if (!text) {
-    std::printf("can't open resolve.conf\n");
+    say("can't open resolve.conf\n");
     return {};
   }
   return resolver_dns_list(*text, room);

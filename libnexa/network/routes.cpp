@@ -4,6 +4,7 @@
 
 #include "core/command_line.h"
 #include "core/commands.h"
+#include "core/messages.h"
 #include "core/sys.h"
 #include "network/routes.h"
 
@@ -79,9 +80,9 @@ std::optional<std::string> scan_format(std::string_view file_name, std::string_v
     format += ' ';
   }
   if (next < columns.size() && !tolerant) {
-    std::fprintf(stderr, "warning: %.*s does not contain required field %.*s\n",
-                 static_cast<int>(file_name.size()), file_name.data(),
-                 static_cast<int>(columns[next].title.size()), columns[next].title.data());
+    warn("warning: %.*s does not contain required field %.*s\n", static_cast<int>(file_name.size()),
+         file_name.data(), static_cast<int>(columns[next].title.size()),
+         columns[next].title.data());
     return std::nullopt;
   }
   return format;
@@ -108,7 +109,7 @@ std::optional<std::string> gateway_in_route_table(std::string_view text) {
 std::optional<std::string> route_gateway() {
   const sys::Result<std::string> text = sys::read_file(kRouteFile);
   if (!text) {
-    std::printf("INET (IPv4) not configured in this system.\n");
+    say("INET (IPv4) not configured in this system.\n");
     return std::nullopt;
   }
   return gateway_in_route_table(*text);

@@ -12,8 +12,7 @@ namespace nexa {
 namespace {
 
 std::string value_of(OdbProps* props, const char* key) {
-  const char* value = props ? odb_props_get(props, key) : nullptr;
-  return xml_text(value ? value : "");
+  return xml_text(prop_or_empty(props, key));
 }
 
 }  // namespace

@@ -11,9 +11,9 @@
 
 #include "core/command_line.h"
 #include "core/commands.h"
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/text_files.h"
-#include "storage/disk_flags.h"
 
 namespace nexa {
 namespace {
@@ -83,7 +83,7 @@ void flip(OdbHandle& h, guint32 oid, const char* key) {
 
 }  // namespace
 
-sys::Result<std::optional<Eui>> radio_address(std::string_view interface) {
+sys::Result<Eui> radio_address(std::string_view interface) {
   struct ifreq request {};
   if (interface.size() < sizeof request.ifr_name) {
     interface.copy(request.ifr_name, interface.size());
@@ -91,11 +91,11 @@ sys::Result<std::optional<Eui>> radio_address(std::string_view interface) {
     if (status) {
       Eui eui{};
       std::memcpy(eui.data(), request.ifr_hwaddr.sa_data, eui.size());
-      return std::optional<Eui>(eui);
+      return eui;
     }
     if (status.error() == EMFILE || status.error() == ENFILE) return status;
   }
-  return std::optional<Eui>();
+  return sys::Status::failure(ENODEV);
 }
 
 std::vector<Eui> scan_neighbors(int index) {
@@ -109,16 +109,15 @@ std::vector<Eui> scan_neighbors(int index) {
   return found;
 }
 
-sys::Result<std::optional<std::string>> read_link_figure(LinkFigure figure,
-                                                         std::string_view address, int index) {
+sys::Result<std::string> read_link_figure(LinkFigure figure, std::string_view address, int index) {
   const FigureSource source = source_of(figure);
   CommandLine command = attribute_command(index, source.request);
   if (figure != LinkFigure::kConnectionState) add_address(command, address);
   if (!run_into_file(std::move(command), source.file)) return sys::Status::failure(ENOENT);
   const std::optional<unsigned> value =
       attribute_field(first_line_of(source.file, kToolLine), source.fields, source.wanted);
-  if (!value) return std::optional<std::string>();
-  return std::optional<std::string>(figure_text(*value, source.hex));
+  if (!value) return sys::Status::failure(ENODATA);
+  return figure_text(*value, source.hex);
 }
 
 std::optional<char> read_device_mode(int index) {
@@ -160,8 +159,8 @@ void record_neighbors(OdbHandle& h, guint32 oid) {
                                       {"rxdiversity", LinkFigure::kRxDiversity},
                                       {"rssi", LinkFigure::kSignalStrength},
                                       {"ack", LinkFigure::kSelectedAck}}) {
-      const sys::Result<std::optional<std::string>> text = read_link_figure(figure, address, index);
-      odb_props_set(props.get(), key, text && *text ? (*text)->c_str() : "");
+      const sys::Result<std::string> text = read_link_figure(figure, address, index);
+      odb_props_set(props.get(), key, text ? text->c_str() : "");
     }
     odb_create_cmnd(&h, "uwbneighbor", props.get());
   }
@@ -169,23 +168,23 @@ void record_neighbors(OdbHandle& h, guint32 oid) {
 
 void remove_neighbor_objects(OdbHandle& h) {
   for (GSList* node = find_class_oids(h, "uwbneighbor"); node; node = node->next) {
-    std::printf("%s(%d) remove object %d\n", "uwbtzero", __LINE__, static_cast<int>(oid_of(node)));
+    say_at(NEXA_ORIGIN_UNSPACED("uwbtzero"), "remove object %d\n", static_cast<int>(oid_of(node)));
     odb_destroy_cmnd(&h, oid_of(node));
   }
 }
 
 void refresh_radios(OdbHandle& h) {
   for (GSList* node = find_class_oids(h, "uwbtzero"); node; node = node->next) {
-    std::printf("%s(%d) refresh uwbtzero object %d\n", "uwbtzero", __LINE__,
-                static_cast<int>(oid_of(node)));
+    say_at(NEXA_ORIGIN_UNSPACED("uwbtzero"), "refresh uwbtzero object %d\n",
+           static_cast<int>(oid_of(node)));
     flip(h, oid_of(node), "refresh");
   }
 }
 
 void refresh_neighbors(OdbHandle& h) {
   for (GSList* node = find_class_oids(h, "uwbtzero"); node; node = node->next) {
-    std::printf("%s(%d) refresh uwbtzero object %d\n", "uwbtzero", __LINE__,
-                static_cast<int>(oid_of(node)));
+    say_at(NEXA_ORIGIN_UNSPACED("uwbtzero"), "refresh uwbtzero object %d\n",
+           static_cast<int>(oid_of(node)));
     OdbProps* props = get_main_props(h, oid_of(node));
     if (props && text_is(odb_props_get(props, "enabled"), "1"))
       flip(h, oid_of(node), "neigrefresh");

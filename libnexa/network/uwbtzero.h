@@ -15,19 +15,18 @@
 
 namespace nexa {
 
-// The radio address of an interface from its hardware address; none when
-// the interface has none; fails only when no socket could be had.
-sys::Result<std::optional<Eui>> radio_address(std::string_view interface);
+// The radio address of an interface from its hardware address; ENODEV when
+// the interface has none, EMFILE or ENFILE when no socket could be had.
+sys::Result<Eui> radio_address(std::string_view interface);
 
 // The neighbours a scan of the interface with that index finds.
 std::vector<Eui> scan_neighbors(int index);
 
 enum class LinkFigure { kTxRate, kSelectedAck, kRxDiversity, kSignalStrength, kConnectionState };
-// A figure as text; fails when the tool's output file could not be made,
-// none when the output holds no usable line. The connection state takes no
-// address.
-sys::Result<std::optional<std::string>> read_link_figure(LinkFigure figure,
-                                                         std::string_view address, int index);
+// A figure as text; ENOENT when the tool's output file could not be made,
+// ENODATA when the output holds no usable line. The connection state takes
+// no address.
+sys::Result<std::string> read_link_figure(LinkFigure figure, std::string_view address, int index);
 // The device state character, from the "state" line of the tool's output.
 std::optional<char> read_device_mode(int index);
 

@@ -9,9 +9,9 @@
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/file_locks.h"
+#include "core/processes.h"
 #include "core/sys.h"
 #include "core/text_files.h"
-#include "services/processes.h"
 
 namespace nexa {
 namespace {

@@ -13,11 +13,6 @@
 namespace nexa {
 namespace {
 
-std::string property(OdbProps* props, std::string_view key) {
-  const char* value = props ? odb_props_get(props, std::string(key).c_str()) : nullptr;
-  return value ? value : "";
-}
-
 // "iwpriv ra0 set NAME=value": the setting is one word, however the value
 // is spelt (SSIDs and keys hold blanks, quotes and "$").
 int set_parameter(std::string_view parameter, std::string_view value) {
@@ -70,12 +65,11 @@ void write_radius_file(OdbHandle& h, OdbProps* props) {
   const std::string name = upper_case(image_driver_name());
   const std::optional<std::string> file = parameter_file_of(name);
   if (file) {
-    int changed = 0;
-    set_parameter_line(*file, "RADIUS_Server", property(props, "radius_ip"), changed);
-    set_parameter_line(*file, "RADIUS_Port", property(props, "radius_port"), changed);
+    set_parameter_line(*file, "RADIUS_Server", prop_or_empty(props, "radius_ip"));
+    set_parameter_line(*file, "RADIUS_Port", prop_or_empty(props, "radius_port"));
     set_parameter_line(*file, name == "RT2880" ? "RADIUS_Key1" : "RADIUS_Key",
-                       property(props, "radius_key"), changed);
-    set_parameter_line(*file, "own_ip_addr", property(first_network(h), "ipaddr"), changed);
+                       prop_or_empty(props, "radius_key"));
+    set_parameter_line(*file, "own_ip_addr", prop_or_empty(first_network(h), "ipaddr"));
   }
   run_discarding_output(CommandLine("ifconfig ra0 down"));
   run_discarding_output(CommandLine("ifconfig ra0 up"));
@@ -89,10 +83,10 @@ void run_radius_scripts(OdbHandle& h, OdbProps* props, WirelessDriver kind) {
                              : Literal("/usr/trellis/handlers/base/wireless-Ra2860/write_conf.sh"));
   // The addresses and the port are operands of the script; the key is a
   // secret that may begin with anything.
-  write_conf.text(" ").operand(property(props, "radius_ip"));
-  write_conf.text(" ").operand(property(props, "radius_port"));
-  write_conf.text(" ").word(property(props, "radius_key"));
-  write_conf.text(" ").operand(property(first_network(h), "ipaddr"));
+  write_conf.text(" ").operand(prop_or_empty(props, "radius_ip"));
+  write_conf.text(" ").operand(prop_or_empty(props, "radius_port"));
+  write_conf.text(" ").word(prop_or_empty(props, "radius_key"));
+  write_conf.text(" ").operand(prop_or_empty(first_network(h), "ipaddr"));
   run_discarding_output(std::move(write_conf));
   if (rt61) {
     sys::run_command(CommandLine("chmod 777 /usr/trellis/handlers/base/wireless/wireless.sh"));
@@ -118,9 +112,9 @@ void set_wep(OdbProps* props, bool with_keys) {
 
 // The security parameters; whether the authenticator has to run.
 bool set_security(OdbHandle& h, OdbProps* props, WirelessDriver kind) {
-  const std::string mode = property(props, "authMode");
+  const std::string_view mode = prop_or_empty(props, "authMode");
   if (mode == "OPEN" || mode == "SHARED") {
-    set_wep(props, mode == "SHARED" || property(props, "encrypType") == "WEP");
+    set_wep(props, mode == "SHARED" || prop_or_empty(props, "encrypType") == "WEP");
     return false;
   }
   if (mode == "WPAPSK" || mode == "WPA2PSK") {
@@ -166,7 +160,7 @@ void set_image_radio(OdbProps* props) {
   set_parameter("Debug", "0");
   set_driver_parameter(props, "hideSSID", "HideSSID");
   set_driver_parameter(props, "wirelessMode", "WirelessMode");
-  const int mode = std::atoi(property(props, "wirelessMode").c_str());
+  const int mode = std::atoi(std::string(prop_or_empty(props, "wirelessMode")).c_str());
   if (mode == 2 || mode == 8) {
     set_driver_parameter(props, "countryCode", "CountryCode");
   } else {
@@ -181,11 +175,11 @@ void set_image_radio(OdbProps* props) {
 
 int set_driver_parameter(OdbProps* props, std::string_view property_name,
                          std::string_view parameter) {
-  return set_parameter(parameter, property(props, property_name));
+  return set_parameter(parameter, prop_or_empty(props, std::string(property_name).c_str()));
 }
 
 void apply_wireless_conf(OdbHandle& h, guint32 oid, WirelessDriver kind) {
-  if (property(system_namespace(h, "Wireless").props, "enabled") == "0") return;
+  if (prop_or_empty(system_namespace(h, "Wireless").props, "enabled") == "0") return;
   const Driver driver = driver_of(kind);
   run(kind, std::move(CommandLine("killall ").word(driver.daemon)));
   run(kind, CommandLine("ifconfig br0 down"));

@@ -41,23 +41,21 @@ bool sets_parameter(std::string_view line, std::string_view parameter) {
 
 }  // namespace
 
-sys::Status set_parameter_line(std::string_view path, std::string_view parameter,
-                               std::string_view value, int& changed) {
-  changed = 1;
+LineEdit set_parameter_line(std::string_view path, std::string_view parameter,
+                            std::string_view value) {
   if (parameter.empty() || !is_acceptable(ValueKind::kFreeText, parameter) ||
       !is_acceptable(ValueKind::kFreeText, value))
-    return sys::Status::failure(EINVAL);
+    return LineEdit::kFailed;
   const sys::Result<LockHold> hold = hold_for_edit(path);
-  if (!hold) return sys::Status::failure(hold.error());
+  if (!hold) return LineEdit::kFailed;
   sys::Result<std::vector<std::string>> lines = load_lines(path);
-  if (!lines) return sys::Status::failure(lines.error());
+  if (!lines) return LineEdit::kFailed;
   const auto found = std::ranges::find_if(
       *lines, [&](const std::string& line) { return sets_parameter(line, parameter); });
-  if (found == lines->end()) return sys::Status::success();
+  if (found == lines->end()) return LineEdit::kNotFound;
   *found = std::string(parameter) + "=" + std::string(value) + "\n";
-  changed = 2;
   const std::vector<std::string_view> views(lines->begin(), lines->end());
-  return write_lines(views, path, 0755);
+  return write_lines(views, path, 0755) ? LineEdit::kWritten : LineEdit::kWriteFailed;
 }
 
 }  // namespace nexa

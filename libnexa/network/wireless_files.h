@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "core/sys.h"
+#include "core/text_files.h"
 
 namespace nexa {
 
@@ -22,10 +23,9 @@ std::optional<std::string> parameter_file_of(std::string_view upper_name);
 
 // Replaces the first "parameter=..." line of the file (leading blanks and
 // tabs allowed) with "parameter=value"; other lines stay byte for byte and
-// a file without such a line is not rewritten. changed is 2 after a
-// rewrite, else 1. Fails when the file cannot be read or written, or when
-// the value would add a line.
-sys::Status set_parameter_line(std::string_view path, std::string_view parameter,
-                               std::string_view value, int& changed);
+// a file without such a line is not rewritten. Fails when the file cannot
+// be read, or when the value would add a line.
+LineEdit set_parameter_line(std::string_view path, std::string_view parameter,
+                            std::string_view value);
 
 }  // namespace nexa

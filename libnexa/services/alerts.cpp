@@ -11,6 +11,7 @@
 
 #include "core/command_line.h"
 #include "core/config_values.h"
+#include "core/messages.h"
 #include "core/owners.h"
 #include "core/string_lists.h"
 #include "core/sys.h"
@@ -30,7 +31,7 @@ sys::Status write_mail_file(std::string_view path, std::string_view text) {
   const sys::Result<UniqueFd> fd = sys::open_descriptor(
       path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0777, sys::LastLink::kKeep);
   if (!fd) return sys::Status::failure(fd.error());
-  if (::fchmod(fd->get(), 0777) != 0) return sys::Status::from_errno();
+  if (const sys::Status mode = sys::change_mode(fd->get(), 0777); !mode) return mode;
   // The mail reader expects the text's terminating zero byte too.
   std::string content(text);
   content += '\0';
@@ -59,7 +60,7 @@ void send_one_mail(std::string_view host, std::string_view address, std::string_
       .text(" -r ")
       .word(host)
       .text(" &");
-  std::printf("%s\n", command.str().c_str());
+  say("%s\n", command.str().c_str());
   std::fflush(stdout);
   sys::run_command(command);
 }

@@ -49,24 +49,10 @@ std::optional<long> decimal_pid(std::string_view word) {
 // The ps output file sits where the caller says (often /tmp): read it
 // without following a link planted there after ps wrote it.
 sys::Result<std::string> read_unlinked_file(std::string_view path) {
-  const std::string mapped = sys::map_path(path, sys::LastLink::kKeep);
-  if (mapped.empty()) return sys::Status::failure(ELOOP);
-  const UniqueFd fd(::open(mapped.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
-  if (!fd) return sys::Status::from_errno();
-  std::string text;
-  char buf[4096];
-  for (;;) {
-    const ssize_t n = ::read(fd.get(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return sys::Status::from_errno();
-    if (n == 0) return text;
-    text.append(buf, static_cast<size_t>(n));
-  }
-}
-
-std::string prop(OdbProps* props, const char* key) {
-  const char* value = props ? odb_props_get(props, key) : nullptr;
-  return value ? value : "";
+  const sys::Result<UniqueFd> fd =
+      sys::open_descriptor(path, O_RDONLY | O_NOFOLLOW, 0, sys::LastLink::kKeep);
+  if (!fd) return sys::Status::failure(fd.error());
+  return sys::read_all(fd->get());
 }
 
 }  // namespace
@@ -153,7 +139,7 @@ std::optional<int> started_sessions(OdbHandle& h) {
   }
   int count = 0;
   for (GSList* node = oids; node; node = node->next)
-    if (prop(get_main_props(h, oid_of(node)), "status") == "start") ++count;
+    if (prop_or_empty(get_main_props(h, oid_of(node)), "status") == "start") ++count;
   return count;
 }
 
@@ -162,9 +148,9 @@ void start_wait_sessions(OdbHandle& h) {
   if (!running) return;
   for (GSList* node = find_class_oids(h, "BT"); node; node = node->next) {
     OdbProps* props = get_main_props(h, oid_of(node));
-    if (prop(props, "status") != "wait" || *running > kMaxRunningDownloads - 1) continue;
+    if (prop_or_empty(props, "status") != "wait" || *running > kMaxRunningDownloads - 1) continue;
     PropsPtr changes = new_props();
-    odb_props_set(changes.get(), "start", prop(props, "start") == "1" ? "0" : "1");
+    odb_props_set(changes.get(), "start", prop_or_empty(props, "start") == "1" ? "0" : "1");
     odb_set_cmnd(&h, oid_of(node), "", changes.get());
     ++*running;
   }

@@ -10,6 +10,7 @@
 #include "core/command_line.h"
 #include "core/commands.h"
 #include "core/config_values.h"
+#include "core/messages.h"
 #include "core/sys.h"
 #include "services/line_files.h"
 
@@ -81,8 +82,8 @@ void set_ntp_server(std::string_view server) {
   }
   if (!write_job(kWeekly, escaped_for_cron(job.str()), kNtpdate, true)) return;
   restart_cron();
-  std::printf("\tRunning %s -b %.*s to update time\n", kNtpdate, static_cast<int>(server.size()),
-              server.data());
+  say("\tRunning %s -b %.*s to update time\n", kNtpdate, static_cast<int>(server.size()),
+      server.data());
   std::fflush(stdout);
   run_discarding_output(std::move(CommandLine("/usr/bin/ntpdate -b ").operand(server)));
 }

@@ -7,6 +7,7 @@
 
 #include "core/config_values.h"
 #include "core/file_locks.h"
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/sys.h"
 #include "core/text_files.h"
@@ -116,7 +117,7 @@ int update_rc_conf(OdbHandle& h, std::string_view ns, std::string_view key, std:
                    mode_t mode) {
   const Found found = system_namespace(h, ns);
   if (!found.props) {
-    std::printf("%s (%d) %s object not found\n", "nexalib", __LINE__, std::string(ns).c_str());
+    say_at(NEXA_ORIGIN("nexalib"), "%s object not found\n", std::string(ns).c_str());
     return -1;
   }
   const char* enabled = odb_props_get(found.props, "enabled");
@@ -130,29 +131,34 @@ int update_rc_conf(OdbHandle& h, std::string_view ns, std::string_view key, std:
   return write_text_file(rewritten, path, mode) ? 0 : -1;
 }
 
-int modify_inetd_services(std::string_view port, int& state) {
-  state = 1;
-  const sys::Result<LockHold> hold = hold_for_edit(kServicesFile);
-  if (!hold) return -1;
-  const sys::Result<std::string> text = sys::read_file(kServicesFile);
-  if (!text) return -1;
-  if (!is_acceptable(ValueKind::kFreeText, port)) return refuse("telnet port", kServicesFile);
-  const std::optional<std::string> rewritten = with_telnet_ports(*text, port);
-  if (!rewritten) return 0;
-  state = 2;
-  return write_text_file(*rewritten, kServicesFile, kInetdFileMode) ? 0 : -1;
+namespace {
+
+LineEdit write_edit(const std::optional<std::string>& rewritten, std::string_view path) {
+  if (!rewritten) return LineEdit::kNotFound;
+  return write_text_file(*rewritten, path, kInetdFileMode) ? LineEdit::kWritten
+                                                           : LineEdit::kWriteFailed;
 }
 
-int modify_inetd_conf(std::string_view value, int& state) {
-  state = 1;
+}  // namespace
+
+LineEdit modify_inetd_services(std::string_view port) {
+  const sys::Result<LockHold> hold = hold_for_edit(kServicesFile);
+  if (!hold) return LineEdit::kFailed;
+  const sys::Result<std::string> text = sys::read_file(kServicesFile);
+  if (!text) return LineEdit::kFailed;
+  if (!is_acceptable(ValueKind::kFreeText, port)) {
+    refuse("telnet port", kServicesFile);
+    return LineEdit::kFailed;
+  }
+  return write_edit(with_telnet_ports(*text, port), kServicesFile);
+}
+
+LineEdit modify_inetd_conf(std::string_view value) {
   const sys::Result<LockHold> hold = hold_for_edit(kInetdConf);
-  if (!hold) return -1;
+  if (!hold) return LineEdit::kFailed;
   const sys::Result<std::string> text = sys::read_file(kInetdConf);
-  if (!text) return -1;
-  const std::optional<std::string> rewritten = with_telnet_switched(*text, value != "0");
-  if (!rewritten) return 0;
-  state = 2;
-  return write_text_file(*rewritten, kInetdConf, kInetdFileMode) ? 0 : -1;
+  if (!text) return LineEdit::kFailed;
+  return write_edit(with_telnet_switched(*text, value != "0"), kInetdConf);
 }
 
 }  // namespace nexa

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/text_files.h"
 #include "odb.h"
 #include "services/line_files.h"
 
@@ -40,9 +41,10 @@ std::optional<std::string> with_telnet_switched(std::string_view text, bool enab
 // line break or a file that cannot be read or written.
 int update_rc_conf(OdbHandle& h, std::string_view ns, std::string_view key, std::string_view path,
                    mode_t mode);
-// state is 1, then 2 once a telnet entry was rewritten; -1 when the file
-// cannot be read or written or the port holds a line break.
-int modify_inetd_services(std::string_view port, int& state);
-int modify_inetd_conf(std::string_view value, int& state);
+// Sets the telnet entries' port in the services file, or switches the
+// telnet line of inetd.conf on or off; fails when the file cannot be read
+// or the port holds a line break.
+LineEdit modify_inetd_services(std::string_view port);
+LineEdit modify_inetd_conf(std::string_view value);
 
 }  // namespace nexa

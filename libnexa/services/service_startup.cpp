@@ -8,7 +8,6 @@
 #include "core/odb_access.h"
 #include "core/sys.h"
 #include "services/music_server.h"
-#include "storage/disk_flags.h"
 
 namespace nexa {
 namespace {

@@ -5,12 +5,12 @@
 
 #include <cstring>
 
+#include "core/processes.h"
 #include "services/alerts.h"
 #include "services/bittorrent.h"
 #include "services/bonjour.h"
 #include "services/crontab.h"
 #include "services/music_server.h"
-#include "services/processes.h"
 #include "services/run_levels.h"
 #include "services/service_startup.h"
 #include "services/system_log.h"
@@ -30,11 +30,15 @@ int nexalib_update_rc_conf(OdbHandle* h, const char* ns, const char* key, const 
 }
 int nexalib_modify_inetd_services(const char* port, int* state) {
   if (!port || !state) return -1;
-  return modify_inetd_services(port, *state);
+  const LineEdit edit = modify_inetd_services(port);
+  *state = edit_state(edit);
+  return edit_result(edit);
 }
 int nexalib_modify_inetd_conf(const char* value, int* state) {
   if (!value || !state) return -1;
-  return modify_inetd_conf(value, *state);
+  const LineEdit edit = modify_inetd_conf(value);
+  *state = edit_state(edit);
+  return edit_result(edit);
 }
 int nexalib_process_is_die(const char* path) {
   return !path || process_is_die(path) ? 1 : 0;

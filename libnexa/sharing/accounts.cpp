@@ -11,6 +11,7 @@
 
 #include "core/config_values.h"
 #include "core/file_locks.h"
+#include "core/messages.h"
 
 namespace nexa {
 
@@ -85,13 +86,13 @@ void report(IdScan code, std::string_view name) {
   switch (code) {
     case IdScan::kChosen: break;
     case IdScan::kNameInUse:
-      std::printf("%.*s: login name already in use\n", static_cast<int>(name.size()), name.data());
+      say("%.*s: login name already in use\n", static_cast<int>(name.size()), name.data());
       break;
-    case IdScan::kIllegalUid: std::printf("illegal uid or no uids left\n"); break;
+    case IdScan::kIllegalUid: say("illegal uid or no uids left\n"); break;
     case IdScan::kGroupNameInUse:
-      std::printf("group name %.*s already in use\n", static_cast<int>(name.size()), name.data());
+      say("group name %.*s already in use\n", static_cast<int>(name.size()), name.data());
       break;
-    case IdScan::kUnreadable: std::printf("generic error.\n"); break;
+    case IdScan::kUnreadable: say("generic error.\n"); break;
   }
 }
 
@@ -145,7 +146,7 @@ IdScan choose_ids(Account& account) {
 
 bool add_user(Account& account) {
   // The name itself is not printed: it may hold anything.
-  if (!is_account_name(account.name)) std::printf("invalid login name\n");
+  if (!is_account_name(account.name)) say("invalid login name\n");
   if (!is_writable(account) || account.gid < 0) return false;
   // The scan and the append under one lock, so no other writer takes the
   // same id in between.
@@ -153,16 +154,15 @@ bool add_user(Account& account) {
   sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile)
                                     : sys::Result<UniqueFd>(sys::Status::failure(lock.error()));
   if (!file) {
-    std::printf("%s (%d) Fail to open passwd file, err:%s\n", kSource, __LINE__,
-                std::strerror(file.error()));
+    say_at(NEXA_ORIGIN(kSource), "Fail to open passwd file, err:%s\n", std::strerror(file.error()));
     return false;
   }
   const IdScan code = choose_ids(account);
   report(code, account.name);
   if (code != IdScan::kChosen) return false;
   if (const sys::Status added = append_account_line(file->get(), passwd_line(account)); !added) {
-    std::printf("%s (%d) Fail to add to /etc/passwd, err:%s\n", kSource, __LINE__,
-                std::strerror(added.error()));
+    say_at(NEXA_ORIGIN(kSource), "Fail to add to /etc/passwd, err:%s\n",
+           std::strerror(added.error()));
     return false;
   }
   return true;
@@ -193,7 +193,7 @@ AddGroup add_group(std::string_view name, int gid, std::string_view members) {
 
 std::optional<gid_t> group_id(std::string_view name) {
   if (const std::optional<sys::Group> group = sys::find_group(name)) return group->gid;
-  std::printf("group %.*s does not exist\n", static_cast<int>(name.size()), name.data());
+  say("group %.*s does not exist\n", static_cast<int>(name.size()), name.data());
   return std::nullopt;
 }
 

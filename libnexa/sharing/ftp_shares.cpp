@@ -13,7 +13,6 @@
 #include "core/odb_access.h"
 #include "core/string_lists.h"
 #include "core/text_files.h"
-#include "storage/disk_flags.h"
 
 namespace nexa {
 

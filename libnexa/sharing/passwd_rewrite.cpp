@@ -8,30 +8,19 @@
 
 #include "core/config_values.h"
 #include "core/file_locks.h"
+#include "core/messages.h"
 #include "sharing/accounts.h"
 
 namespace nexa {
 
 namespace {
 
-sys::Result<std::string> read_all(int fd) {
-  std::string text;
-  char buf[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd, buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return sys::Status::from_errno();
-    if (n == 0) return text;
-    text.append(buf, static_cast<size_t>(n));
-  }
-}
-
 bool is_record_of(std::string_view line, std::string_view name) {
   return line.size() > name.size() && line.starts_with(name) && line[name.size()] == ':';
 }
 
 sys::Status report_lock_failure(const char* path, sys::Status failure) {
-  std::fprintf(stderr, "%s: %s\n", path, std::strerror(failure.error()));
+  warn("%s: %s\n", path, std::strerror(failure.error()));
   return failure;
 }
 
@@ -61,18 +50,18 @@ sys::Status update_passwd(const Account& account, bool keep) {
   // makes this fail at once, as it always has.
   const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
   if (!lock) return report_lock_failure(kAccountLockFile, sys::Status::failure(lock.error()));
-  const std::string path = sys::map_path(sys::kPasswdFile);
-  const UniqueFd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
-  struct stat st {};
-  if (!fd || ::fstat(fd.get(), &st) != 0) return sys::Status::from_errno();
-  if (const sys::Status locked = sys::try_lock_whole_file(fd.get()); !locked)
+  const sys::Result<UniqueFd> fd = sys::open_descriptor(sys::kPasswdFile, O_RDWR);
+  if (!fd) return sys::Status::failure(fd.error());
+  const sys::Result<struct stat> st = sys::status_of(fd->get());
+  if (!st) return sys::Status::failure(st.error());
+  if (const sys::Status locked = sys::try_lock_whole_file(fd->get()); !locked)
     return report_lock_failure(sys::kPasswdFile, locked);
-  const sys::Result<std::string> text = read_all(fd.get());
+  const sys::Result<std::string> text = sys::read_all(fd->get());
   if (!text) return sys::Status::failure(text.error());
   const std::string updated =
       rewrite_lines(*text, account.name, keep ? passwd_line(account) : std::string());
   if (updated == *text) return sys::Status::success();
-  return sys::replace_file(sys::kPasswdFile, updated, st.st_mode & 07777);
+  return sys::replace_file(sys::kPasswdFile, updated, st->st_mode & 07777);
 }
 
 }  // namespace nexa

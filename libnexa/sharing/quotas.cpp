@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "core/messages.h"
 #include "storage/disk_usage.h"
 
 namespace nexa {
@@ -94,8 +95,8 @@ std::optional<int> account_id(QuotaKind kind, std::string_view name) {
     return static_cast<int>(found->gid);
   }
   const std::string text(name);
-  std::printf("%s (%d) Can not get user :\"%s\" information from %s file\n", "quota", __LINE__,
-              text.c_str(), user ? sys::kPasswdFile : sys::kGroupFile);
+  say_at(NEXA_ORIGIN("quota"), "Can not get user :\"%s\" information from %s file\n", text.c_str(),
+         user ? sys::kPasswdFile : sys::kGroupFile);
   return std::nullopt;
 }
 
@@ -172,14 +173,14 @@ sys::Result<int> account_usage(QuotaKind kind, std::string_view name, std::strin
 }
 
 void print_quota(const NexalibQuota& record) {
-  std::printf("bhardlimit=%d\n", record.bhardlimit);
-  std::printf("bsoftlimit=%d\n", record.bsoftlimit);
-  std::printf("curblocks=%d\n", record.curblocks);
-  std::printf("ihardlimit=%d\n", record.ihardlimit);
-  std::printf("isoftlimit=%d\n", record.isoftlimit);
-  std::printf("curinodes=%d\n", record.curinodes);
-  std::printf("btime=%lu\n", static_cast<unsigned long>(record.btime));
-  std::printf("itime=%lu\n", static_cast<unsigned long>(record.itime));
+  say("bhardlimit=%d\n", record.bhardlimit);
+  say("bsoftlimit=%d\n", record.bsoftlimit);
+  say("curblocks=%d\n", record.curblocks);
+  say("ihardlimit=%d\n", record.ihardlimit);
+  say("isoftlimit=%d\n", record.isoftlimit);
+  say("curinodes=%d\n", record.curinodes);
+  say("btime=%lu\n", static_cast<unsigned long>(record.btime));
+  say("itime=%lu\n", static_cast<unsigned long>(record.itime));
 }
 
 }  // namespace nexa

@@ -10,17 +10,11 @@
 #include "core/odb_access.h"
 #include "core/string_lists.h"
 #include "sharing/accounts.h"
-#include "storage/disk_flags.h"
 #include "storage/disk_usage.h"
 
 namespace nexa {
 
 namespace {
-
-std::string_view prop(OdbProps& props, const char* key) {
-  const char* value = odb_props_get(&props, key);
-  return value ? value : "";
-}
 
 std::vector<std::string_view> array_items(std::string_view array, std::vector<std::string>& keep) {
   keep = split_odb_array(array);
@@ -99,7 +93,7 @@ std::optional<std::string> prepare_share_path(OdbHandle& h, guint32 oid, OdbProp
       report_bad_share(h, oid, "fshare_fail");
     return path;
   }
-  const std::string_view mount_point = prop(share, "mountPoint");
+  const std::string_view mount_point = prop_or_empty(&share, "mountPoint");
   if (mount_point.empty() || !is_acceptable(ValueKind::kSharePath, mount_point))
     return std::nullopt;
   sys::change_mode(mount_point, 0777);
@@ -109,7 +103,7 @@ std::optional<std::string> prepare_share_path(OdbHandle& h, guint32 oid, OdbProp
 // Makes the share's section again from the object and appends it.
 GSList* append_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* sections,
                             Change& change) {
-  const std::string_view name = prop(share, "name");
+  const std::string_view name = prop_or_empty(&share, "name");
   if (refuse_new_share_name(h, oid, name, sections, change)) return sections;
   const std::optional<std::string> path = prepare_share_path(h, oid, share, name);
   if (!path) {
@@ -126,13 +120,13 @@ GSList* append_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* 
   RecordTablePtr section = folder_share_section({
       .name = name,
       .path = *path,
-      .allow_for_all = prop(share, "allowForAll"),
-      .ro_users = prop(share, "allowROUsers"),
-      .ro_groups = prop(share, "allowROGroups"),
-      .rw_users = prop(share, "allowRWUsers"),
-      .rw_groups = prop(share, "allowRWGroups"),
-      .description = prop(share, "description"),
-      .tss_enabled = samba.props ? prop(*samba.props, "tss_enabled") : "",
+      .allow_for_all = prop_or_empty(&share, "allowForAll"),
+      .ro_users = prop_or_empty(&share, "allowROUsers"),
+      .ro_groups = prop_or_empty(&share, "allowROGroups"),
+      .rw_users = prop_or_empty(&share, "allowRWUsers"),
+      .rw_groups = prop_or_empty(&share, "allowRWGroups"),
+      .description = prop_or_empty(&share, "description"),
+      .tss_enabled = prop_or_empty(samba.props, "tss_enabled"),
       .file_system = file_system,
   });
   if (section) sections = g_slist_append(sections, section.release());
@@ -289,18 +283,18 @@ GSList* add_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* sec
 GSList* modify_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* sections,
                             Change& change) {
   change = Change::kUnchanged;
-  if (prop(share, "name").empty()) return sections;
+  if (prop_or_empty(&share, "name").empty()) return sections;
   return append_folder_share(h, oid, share, sections, change);
 }
 
 GSList* delete_folder_share(OdbHandle& h, guint32 oid, OdbProps& share, GSList* sections,
                             Change& change) {
-  if (prop(share, "dontDelete").starts_with('1')) {
+  if (prop_or_empty(&share, "dontDelete").starts_with('1')) {
     change = Change::kRefused;
     report_bad_share(h, oid, "fshare_reserved");
     return sections;
   }
-  const std::string_view name = prop(share, "name");
+  const std::string_view name = prop_or_empty(&share, "name");
   change = Change::kUnchanged;
   if (refuse_share_name(h, oid, name, change)) return sections;
   return remove_section(sections, name, change);
@@ -317,23 +311,23 @@ GSList* delete_share_section(GSList* sections, std::string_view name, Change& ch
 GSList* create_user_share(OdbProps& user, GSList* sections, Change& change,
                           const HomeSettings& settings) {
   if (!text_is(odb_props_get(&user, "createDir"), "1")) return sections;
-  const std::string_view name = prop(user, "name");
+  const std::string_view name = prop_or_empty(&user, "name");
   if (is_reserved_section(name)) {
     change = Change::kRefused;
     return sections;
   }
   if (find_section(sections, name)) return sections;
-  return append_user_share(name, prop(user, "description"), sections, change, settings);
+  return append_user_share(name, prop_or_empty(&user, "description"), sections, change, settings);
 }
 
 GSList* modify_user_share(OdbProps& user, GSList* sections, Change& change,
                           const HomeSettings& settings) {
-  const std::string_view name = prop(user, "name");
+  const std::string_view name = prop_or_empty(&user, "name");
   if (name.empty()) return sections;
   sections = delete_share_section(sections, name, change);
   if (change == Change::kRefused || !text_is(odb_props_get(&user, "createDir"), "1"))
     return sections;
-  return append_user_share(name, prop(user, "description"), sections, change, settings);
+  return append_user_share(name, prop_or_empty(&user, "description"), sections, change, settings);
 }
 
 }  // namespace nexa

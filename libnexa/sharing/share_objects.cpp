@@ -15,17 +15,10 @@
 #include "core/owners.h"
 #include "core/string_lists.h"
 #include "sharing/samba_shares.h"
-#include "storage/disk_flags.h"
-#include "web/pages.h"
 
 namespace nexa {
 
 namespace {
-
-std::string_view prop(OdbProps* props, const char* key) {
-  const char* value = props ? odb_props_get(props, key) : nullptr;
-  return value ? value : "";
-}
 
 void set_one(OdbHandle& h, guint32 oid, const char* ns, std::string_view key,
              std::string_view value) {
@@ -61,9 +54,9 @@ const char* disk_description(std::string_view bus_type) {
 }
 
 bool is_data_disk(OdbProps* disk, std::string_view system) {
-  const std::string_view mount_point = prop(disk, "mountPoint");
-  return !mount_point.empty() && !prop(disk, "usbName").empty() && mount_point != system &&
-         prop(disk, "raidUsaged") != "1";
+  const std::string_view mount_point = prop_or_empty(disk, "mountPoint");
+  return !mount_point.empty() && !prop_or_empty(disk, "usbName").empty() && mount_point != system &&
+         prop_or_empty(disk, "raidUsaged") != "1";
 }
 
 }  // namespace
@@ -102,10 +95,10 @@ bool add_disk_shares(OdbHandle& h) {
   for (GSList* cell = find_class_oids(h, "Disk"); cell; cell = cell->next) {
     OdbProps* disk = get_main_props(h, oid_of(cell));
     if (!is_data_disk(disk, system)) continue;
-    const std::string_view name = prop(disk, "usbName");
+    const std::string_view name = prop_or_empty(disk, "usbName");
     if (!is_new_share_name(name) ||
-        !create_disk_share(h, name, prop(disk, "mountPoint"),
-                           disk_description(prop(disk, "busType")), true)) {
+        !create_disk_share(h, name, prop_or_empty(disk, "mountPoint"),
+                           disk_description(prop_or_empty(disk, "busType")), true)) {
       all_made = false;
       continue;
     }
@@ -120,7 +113,7 @@ bool add_attached_disk_share(OdbHandle& h, std::string_view name, std::string_vi
   const guint32 disk = first_oid(find_oids_with(h, "Disk", "devName", dev_name));
   if (!disk) return true;
   const char* system = system_mount_path(h);
-  const std::string_view mount_point = prop(get_main_props(h, disk), "mountPoint");
+  const std::string_view mount_point = prop_or_empty(get_main_props(h, disk), "mountPoint");
   if (mount_point.empty() || (system && mount_point == system)) return true;
   const bool made = create_disk_share(h, name, mount_point, "usb disk", false);
   if (!made) odb_bad_data_cmnd(&h, disk, "", "FolderShare", "fshare_fail");
@@ -132,7 +125,7 @@ void remove_share_member(OdbHandle& h, std::string_view key, std::string_view me
   for (GSList* cell = find_oids_with(h, "FolderShare", key, member); cell; cell = cell->next) {
     const guint32 oid = oid_of(cell);
     std::vector<std::string> items =
-        split_odb_array(prop(get_main_props(h, oid), std::string(key).c_str()));
+        split_odb_array(prop_or_empty(get_main_props(h, oid), std::string(key).c_str()));
     std::erase(items, member);
     set_one(h, oid, "", key, items.empty() ? "" : join_odb_array({items.begin(), items.end()}));
   }
@@ -146,7 +139,7 @@ int add_share_member(OdbHandle& h, std::string_view member, std::string_view sha
     for (GSList* cell = find_oids_with(h, "FolderShare", "name", share); cell; cell = cell->next) {
       const guint32 oid = oid_of(cell);
       OdbProps* current = get_main_props(h, oid);
-      const std::string_view old = prop(current, key_text.c_str());
+      const std::string_view old = prop_or_empty(current, key_text.c_str());
       const std::vector<std::string> items = split_odb_array(old);
       if (std::ranges::find(items, member) != items.end()) continue;
       const std::string value = old.empty() ? "&" + std::string(member) + "&"

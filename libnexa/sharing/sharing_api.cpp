@@ -14,6 +14,8 @@
 #include "core/c_strings.h"
 #include "core/config_values.h"
 #include "core/file_locks.h"
+#include "core/messages.h"
+#include "core/odb_access.h"
 #include "core/owners.h"
 #include "core/string_lists.h"
 #include "sharing/accounts.h"
@@ -22,7 +24,6 @@
 #include "sharing/samba_shares.h"
 #include "sharing/share_objects.h"
 #include "sharing/smb_conf.h"
-#include "storage/disk_flags.h"
 
 using namespace nexa;
 
@@ -315,7 +316,7 @@ passwd* kept_record(const nexa::Account& account) {
 
 void if_i_am_not_root(void) {
   if (geteuid() == 0) return;
-  std::printf("Only root may add a user or group to the system.\n");
+  say("Only root may add a user or group to the system.\n");
   std::exit(1);
 }
 

@@ -6,44 +6,50 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/messages.h"
 #include "core/odb_access.h"
 #include "core/owners.h"
 #include "core/sys.h"
-#include "web/pages.h"
 
 namespace nexa {
 
-OdbProps* disk_namespace(OdbHandle& h) {
-  const guint32 system = system_oid(h);
-  return system ? odb_get_cmnd(&h, system, "Disk") : nullptr;
-}
+namespace {
 
-const char* system_mount_path(OdbHandle& h) {
-  OdbProps* flags = disk_namespace(h);
-  return flags ? odb_props_get(flags, "rootdir") : nullptr;
-}
+constexpr const char* kMinimalModeRemoves[] = {
+    "/usr/webroot/nav/user_group.xml",
+    "/usr/webroot/nav/file_print.xml",
+    "/usr/webroot/nav/personal.xml",
+    "/usr/webroot/nav/quick_setup.xml",
+    "/usr/webroot/nav/log_samba/log_samba.xml",
+    "/usr/webroot/nav/log_ftp/log_ftp.xml",
+    "/usr/webroot/nav/diskUsage/diskUsage.xml",
+    "/usr/webroot/nav/errorAlert/errorAlert.xml",
+    "/usr/webroot/nav/bt2/bt2.xml",
+    "/usr/webroot/nav/tovrel/tovrel.xml",
+};
 
-guint32 first_oid_with(OdbHandle& h, std::string_view class_name, std::string_view key,
-                       std::string_view value) {
-  return first_oid(find_oids_with(h, class_name, key, value));
+}  // namespace
+
+void set_minimal_mode() {
+  for (const char* path : kMinimalModeRemoves) sys::remove_file(path);
 }
 
 void record_disk_flags(OdbHandle& h) {
   const bool disks = find_class_oids(h, "Disk") != nullptr;
   if (!disks) {
-    std::printf("Disk not found !\n");
+    say("Disk not found !\n");
     set_minimal_mode();
   } else {
-    std::printf("Disk found !\n");
+    say("Disk found !\n");
   }
   bool fresh = false;
   if (sys::Result<FilePtr> info = sys::open_file(kImageInfoFile, "r"); !info && disks) {
-    std::fprintf(stderr, "%s: %s\n", kImageInfoFile, std::strerror(info.error()));
-    std::fprintf(stderr, "New disk has found\n");
+    warn("%s: %s\n", kImageInfoFile, std::strerror(info.error()));
+    warn("New disk has found\n");
     set_minimal_mode();
     fresh = true;
   } else {
-    std::fprintf(stderr, "New disk has not found\n");
+    warn("New disk has not found\n");
   }
   PropsPtr flags = new_props();
   odb_props_set(flags.get(), "noDisk", disks ? "0" : "1");

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 
 #include <cstdint>
-#include <memory>
 
 #include "core/sys.h"
 
@@ -13,21 +12,10 @@ namespace nexa {
 
 namespace {
 
-struct MountTableClose {
-  void operator()(FILE* f) const {
-    if (f) ::endmntent(f);
-  }
-};
-using MountTablePtr = std::unique_ptr<FILE, MountTableClose>;
-
-MountTablePtr open_mount_table(std::string_view table) {
-  return MountTablePtr(::setmntent(sys::map_path(table).c_str(), "re"));
-}
-
-std::optional<struct stat> status_of(std::string_view path) {
-  struct stat st {};
-  if (::stat(sys::map_path(path).c_str(), &st) != 0) return std::nullopt;
-  return st;
+// The mount table is a plain file that getmntent reads line by line.
+FilePtr open_mount_table(std::string_view table) {
+  sys::Result<FilePtr> file = sys::open_file(table, "r");
+  return file ? std::move(*file) : nullptr;
 }
 
 int percent_used(uint64_t used, uint64_t available) {
@@ -42,7 +30,7 @@ int kilobytes(long long blocks, long long block_size) {
 }
 
 std::optional<std::vector<MountedFileSystem>> mounted_file_systems() {
-  const MountTablePtr table = open_mount_table(kMountTable);
+  const FilePtr table = open_mount_table(kMountTable);
   if (!table) return std::nullopt;
   std::vector<MountedFileSystem> list;
   while (const struct mntent* entry = ::getmntent(table.get())) {
@@ -69,7 +57,7 @@ std::optional<std::string> type_mounted_at(std::string_view mount_point) {
 }
 
 std::optional<std::string> device_mounted_at(std::string_view dir, std::string_view table) {
-  const MountTablePtr mounts = open_mount_table(table);
+  const FilePtr mounts = open_mount_table(table);
   if (!mounts || dir.empty()) return std::nullopt;
   while (const struct mntent* entry = ::getmntent(mounts.get()))
     if (dir == entry->mnt_dir) return entry->mnt_fsname;
@@ -77,19 +65,19 @@ std::optional<std::string> device_mounted_at(std::string_view dir, std::string_v
 }
 
 const struct mntent* mount_entry_of(std::string_view path, std::string_view table) {
-  const std::optional<struct stat> st = status_of(path);
+  const sys::Result<struct stat> st = sys::status_of(path);
   if (!st) return nullptr;
   // A block device stands for the device it is; anything else lives on one.
   const dev_t device = S_ISBLK(st->st_mode) ? st->st_rdev : st->st_dev;
-  const MountTablePtr mounts = open_mount_table(table);
+  const FilePtr mounts = open_mount_table(table);
   if (!mounts) return nullptr;
   static struct {
     std::string fsname, dir, type, opts;
     struct mntent entry;
   } found;
   while (const struct mntent* entry = ::getmntent(mounts.get())) {
-    const auto node = status_of(entry->mnt_fsname);
-    const auto dir = status_of(entry->mnt_dir);
+    const auto node = sys::status_of(entry->mnt_fsname);
+    const auto dir = sys::status_of(entry->mnt_dir);
     const bool holds = path == entry->mnt_dir || path == entry->mnt_fsname ||
                        (node && S_ISBLK(node->st_mode) && node->st_rdev == device) ||
                        (dir && dir->st_dev == device);

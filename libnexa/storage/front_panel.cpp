@@ -26,7 +26,7 @@ bool is_panel_slot(int slot) {
 std::optional<const char*> slot_led_line(std::string_view slot) {
   const int number = slot_number(slot);
   if (!is_panel_slot(number)) return std::nullopt;
-  return LEDSlotDisk[number];
+  return kSlotLedLines[number];
 }
 
 std::optional<std::string> panel_number(std::string_view slot) {

@@ -11,6 +11,11 @@
 namespace nexa {
 
 inline constexpr int kPanelSlots = 4;
+// GPIO lines of each disk slot's indicator and button (slot 0 is unused).
+inline constexpr const char* kSlotLedLines[kPanelSlots + 1] = {"", "GPIO1_28", "GPIO1_29",
+                                                               "GPIO1_30", "GPIO0_0"};
+inline constexpr const char* kSlotButtonLines[kPanelSlots + 1] = {"", "GPIO0_1", "GPIO0_2",
+                                                                  "GPIO0_3", "GPIO0_4"};
 inline constexpr const char* kRaidWarningLine = "GPIO0_13";
 inline constexpr const char* kBuildLine = "GPIO0_11";
 

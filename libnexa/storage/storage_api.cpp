@@ -82,6 +82,9 @@ int nexalib_construct_usb_disk_check_unformat_disk(OdbHandle* h) {
   if (h) record_disk_flags(*h);
   return 0;
 }
+void nexalib_mini_mode_set(void) {
+  set_minimal_mode();
+}
 int nexalib_check_nas_exist(OdbHandle* h) {
   return h && disk_namespace(*h) ? 1 : 0;
 }
@@ -194,9 +197,12 @@ int nexalib_create_sfdisk_ptable(const char* path, const char* text, mode_t mode
 
 // ---- LEDs, buttons and front display ---------------------------------------
 
-const char* LEDSlotDisk[NEXALIB_SLOT_TABLE_SIZE] = {"", "GPIO1_28", "GPIO1_29", "GPIO1_30",
-                                                    "GPIO0_0"};
-const char* BUTSlotDisk[NEXALIB_SLOT_TABLE_SIZE] = {"", "GPIO0_1", "GPIO0_2", "GPIO0_3", "GPIO0_4"};
+// Copies for callers, who may change them; the library reads its own.
+const char* LEDSlotDisk[NEXALIB_SLOT_TABLE_SIZE] = {
+    kSlotLedLines[0], kSlotLedLines[1], kSlotLedLines[2], kSlotLedLines[3], kSlotLedLines[4]};
+const char* BUTSlotDisk[NEXALIB_SLOT_TABLE_SIZE] = {kSlotButtonLines[0], kSlotButtonLines[1],
+                                                    kSlotButtonLines[2], kSlotButtonLines[3],
+                                                    kSlotButtonLines[4]};
 
 // The board's lines are not driven from here: the primitives take their
 // arguments and succeed, and the wrappers fix which line and value is meant.

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <string>
 
+#include "core/messages.h"
 #include "core/sys.h"
 
 namespace nexa {
@@ -65,24 +66,21 @@ void walk_usb_devices(std::string_view text, NexalibUsbDevice& record, int wante
 }
 
 void find_usb_interface(NexalibUsbDevice& record, int wanted_class, int index) {
-  const std::string path = sys::map_path(kUsbDevicesFile);
-  const UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  const sys::Result<UniqueFd> fd = sys::open_descriptor(kUsbDevicesFile, O_RDONLY);
   if (!fd) {
-    std::fprintf(stderr, "cannot open %s, %s (%d)\n", kUsbDevicesFile, std::strerror(errno), errno);
+    warn("cannot open %s, %s (%d)\n", kUsbDevicesFile, std::strerror(fd.error()), fd.error());
     return;
   }
-  if (::lseek(fd.get(), 0, SEEK_SET) < 0) {
-    std::fprintf(stderr, "lseek: %s (%d)\n", std::strerror(errno), errno);
+  if (const sys::Status seek = sys::seek_to_start(fd->get()); !seek) {
+    warn("lseek: %s (%d)\n", std::strerror(seek.error()), seek.error());
     return;
   }
-  std::string text(kUsbDevicesRead, '\0');
-  const ssize_t n = ::read(fd.get(), text.data(), text.size());
-  if (n < 0) {
-    std::fprintf(stderr, "read: %s (%d)\n", std::strerror(errno), errno);
+  const sys::Result<std::string> text = sys::read_once(fd->get(), kUsbDevicesRead);
+  if (!text) {
+    warn("read: %s (%d)\n", std::strerror(text.error()), text.error());
     return;
   }
-  text.resize(static_cast<size_t>(n));
-  walk_usb_devices(text, record, wanted_class, index);
+  walk_usb_devices(*text, record, wanted_class, index);
 }
 
 }  // namespace nexa

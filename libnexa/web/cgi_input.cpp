@@ -11,6 +11,9 @@
 #include <memory>
 #include <new>
 
+#include "core/messages.h"
+#include "core/sys.h"
+
 namespace nexa {
 
 namespace {
@@ -80,7 +83,7 @@ RecordTablePtr to_form_table(const FormFields& fields) {
 }
 
 std::optional<unsigned long long> content_length() {
-  const char* text = std::getenv("CONTENT_LENGTH");
+  const char* text = sys::environment("CONTENT_LENGTH");
   if (!text) return std::nullopt;
   errno = 0;
   const long long value = std::strtoll(text, nullptr, 10);
@@ -89,20 +92,14 @@ std::optional<unsigned long long> content_length() {
   return static_cast<unsigned long long>(value);
 }
 
-std::optional<FormFields> read_post_form(FILE* in) {
+sys::Result<FormFields> read_post_form(FILE* in) {
   const auto announced = content_length();
-  if (!announced) return std::nullopt;
+  if (!announced) return sys::Status::failure(ENODATA);
   // On the 32-bit appliance a huge length must not wrap into a small buffer.
   const size_t length = *announced < SIZE_MAX ? static_cast<size_t>(*announced) : 0;
   std::unique_ptr<char[]> body(length ? new (std::nothrow) char[length + 1] : nullptr);
-  if (!body) {
-    std::printf("Unable to allocate buffer\n");
-    std::exit(1);
-  }
-  if (std::fread(body.get(), 1, length, in) != length) {
-    std::printf("input length < CONTENT_LENGTH\n");
-    std::exit(1);
-  }
+  if (!body) return sys::Status::failure(ENOMEM);
+  if (std::fread(body.get(), 1, length, in) != length) return sys::Status::failure(EIO);
   body[length] = '\0';
   // The body is a text: it ends at its first zero byte.
   return parse_form(body.get(), true);
@@ -111,7 +108,7 @@ std::optional<FormFields> read_post_form(FILE* in) {
 FormFields query_form() {
   // Parsed from a copy: the environment stays as it was, so a second reader
   // sees the whole query too.
-  const char* query = std::getenv("QUERY_STRING");
+  const char* query = sys::environment("QUERY_STRING");
   return query ? parse_form(query, false) : FormFields{};
 }
 

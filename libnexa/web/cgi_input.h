@@ -4,6 +4,7 @@
 #include <glib.h>
 
 #include "core/owners.h"
+#include "core/sys.h"
 
 #include <cstdio>
 
@@ -28,10 +29,10 @@ RecordTablePtr to_form_table(const FormFields& fields);
 // or below 1. Values beyond what memory can hold stay large, never wrap.
 std::optional<unsigned long long> content_length();
 
-// The POST body's form: nullopt when CONTENT_LENGTH is absent or below 1.
-// A body that cannot be held or is shorter than announced ends the process
-// with status 1 after the documented message.
-std::optional<FormFields> read_post_form(FILE* in);
+// The POST body's form; ENODATA when CONTENT_LENGTH is absent or below 1,
+// ENOMEM when no buffer holds the announced length, EIO when the body is
+// shorter than announced.
+sys::Result<FormFields> read_post_form(FILE* in);
 // The QUERY_STRING's form ("%" escapes kept); empty when there is none.
 FormFields query_form();
 

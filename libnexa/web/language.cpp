@@ -66,7 +66,7 @@ void select_catalog_language(const char* lang) {
   const char* current = std::setlocale(LC_MESSAGES, nullptr);
   if (!current || std::strcmp(current, "C") == 0 || std::strcmp(current, "POSIX") == 0)
     std::setlocale(LC_MESSAGES, "C.UTF-8");
-  setenv("LANGUAGE", lang, 1);
+  (void)sys::set_environment("LANGUAGE", lang);
 }
 
 }  // namespace
@@ -98,7 +98,7 @@ std::string browser_language(const char* accept_language) {
 }
 
 std::string request_language(OdbHandle* h) {
-  const char* cookie = std::getenv("HTTP_COOKIE");
+  const char* cookie = sys::environment("HTTP_COOKIE");
   const char* login = cookie ? std::strstr(cookie, "LoginUser=") : nullptr;
   if (login) {
     login += std::strlen("LoginUser=");
@@ -107,7 +107,7 @@ std::string request_language(OdbHandle* h) {
     const char* preference = props ? odb_props_get(props, "localePreference") : nullptr;
     if (preference && std::strcmp(preference, "browser") != 0) return preference;
   }
-  return browser_language(std::getenv("HTTP_ACCEPT_LANGUAGE"));
+  return browser_language(sys::environment("HTTP_ACCEPT_LANGUAGE"));
 }
 
 std::string wizard_language(OdbHandle* h) {
@@ -117,7 +117,7 @@ std::string wizard_language(OdbHandle* h) {
   // A wizard without a preference has not chosen either: same as none.
   if (!preference) return request_language(h);
   if (std::strcmp(preference, "browser") == 0)
-    return browser_language(std::getenv("HTTP_ACCEPT_LANGUAGE"));
+    return browser_language(sys::environment("HTTP_ACCEPT_LANGUAGE"));
   return copied(preference);
 }
 
@@ -148,7 +148,7 @@ const char* translate(const char* lang, const char* domain, const char* msgid) {
   if (!msgid) return msgid;
   const std::string language = copied(lang);
   std::setlocale(LC_MESSAGES, "");
-  setenv("LANG", language.c_str(), 1);
+  (void)sys::set_environment("LANG", language.c_str());
   select_catalog_language(language.c_str());
   const std::string dir = sys::map_path(kLocaleDir);
   bindtextdomain(domain, dir.c_str());

@@ -1,5 +1,5 @@
-// Pages that send the browser on, the daemon's last error and the
-// navigation files of the web interface.
+// Pages that send the browser on and the navigation files of the web
+// interface.
 #include "web/pages.h"
 
 #include <cstdio>
@@ -37,19 +37,6 @@ void page_tail() {
   std::printf("</BODY>\n");
   std::printf("</HTML>\n");
 }
-
-constexpr const char* kMinimalModeRemoves[] = {
-    "/usr/webroot/nav/user_group.xml",
-    "/usr/webroot/nav/file_print.xml",
-    "/usr/webroot/nav/personal.xml",
-    "/usr/webroot/nav/quick_setup.xml",
-    "/usr/webroot/nav/log_samba/log_samba.xml",
-    "/usr/webroot/nav/log_ftp/log_ftp.xml",
-    "/usr/webroot/nav/diskUsage/diskUsage.xml",
-    "/usr/webroot/nav/errorAlert/errorAlert.xml",
-    "/usr/webroot/nav/bt2/bt2.xml",
-    "/usr/webroot/nav/tovrel/tovrel.xml",
-};
 
 }  // namespace
 
@@ -91,15 +78,6 @@ void page_goto_top_url(const char* path, int delay) {
   page_tail();
 }
 
-char* error_message(const OdbError* error) {
-  return error && error->message ? strdup(error->message) : nullptr;
-}
-
-char* last_error_message(GSList* errors) {
-  GSList* last = g_slist_last(errors);
-  return last ? error_message(static_cast<const OdbError*>(last->data)) : nullptr;
-}
-
 void remove_wizard_nav(OdbHandle& h) {
   const guint32 system = system_oid(h);
   auto has_namespace = [&](const char* ns) {
@@ -107,10 +85,6 @@ void remove_wizard_nav(OdbHandle& h) {
   };
   if (!has_namespace("GroupDefaults")) sys::remove_file("/usr/webroot/nav/wizard/addGroup.xml");
   if (!has_namespace("FolderShare")) sys::remove_file("/usr/webroot/nav/wizard/addShare.xml");
-}
-
-void set_minimal_mode() {
-  for (const char* path : kMinimalModeRemoves) sys::remove_file(path);
 }
 
 }  // namespace nexa

@@ -245,8 +245,9 @@ bool is_page_name(std::string_view path) {
 void send_file(const char* path, PatchMem* p, FILE* out) {
   if (!path) return;
   sys::Result<FilePtr> opened = sys::open_file(path, "rb");
-  struct stat st {};
-  if (!opened || fstat(fileno(opened->get()), &st) != 0) return;
+  if (!opened) return;
+  const sys::Result<struct stat> st = sys::status_of(fileno(opened->get()));
+  if (!st) return;
   const FilePtr file = std::move(*opened);
   if (!is_page_name(path)) {
     std::fprintf(out, "Content-type:image/jpg\n\n");
@@ -256,8 +257,8 @@ void send_file(const char* path, PatchMem* p, FILE* out) {
     return;
   }
   std::fprintf(out, "Content-type:text/html\n\n");
-  std::vector<char> text(static_cast<size_t>(st.st_size) + 1, '\0');
-  const size_t got = std::fread(text.data(), 1, static_cast<size_t>(st.st_size), file.get());
+  std::vector<char> text(static_cast<size_t>(st->st_size) + 1, '\0');
+  const size_t got = std::fread(text.data(), 1, static_cast<size_t>(st->st_size), file.get());
   text[got] = '\0';
   render_page(text.data(), p, out);
 }

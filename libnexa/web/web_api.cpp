@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/messages.h"
+#include "core/odb_access.h"
 #include "core/string_lists.h"
 #include "core/sys.h"
 #include "nexalib.h"
@@ -20,9 +22,14 @@ using namespace nexa;
 
 // ---- CGI request input -------------------------------------------------------
 
+// A body that cannot be held or read whole ends the CGI program.
 GHashTable* nexalib_get_post_data(void) {
-  const std::optional<FormFields> form = read_post_form(stdin);
-  return form ? to_form_table(*form).release() : nullptr;
+  const sys::Result<FormFields> form = read_post_form(stdin);
+  if (form) return to_form_table(*form).release();
+  if (form.error() == ENOMEM) say("Unable to allocate buffer\n");
+  if (form.error() == EIO) say("input length < CONTENT_LENGTH\n");
+  if (form.error() != ENODATA) std::exit(1);
+  return nullptr;
 }
 
 GHashTable* nexalib_get_get_data(void) {
@@ -115,7 +122,7 @@ void HttpSendFile(const char* path, PatchMem* p) {
 char* nexalib_get_localePreferenceBrowser(char* buf) {
   if (buf)
     std::snprintf(buf, kMaxLanguageCode + 1, "%s",
-                  browser_language(std::getenv("HTTP_ACCEPT_LANGUAGE")).c_str());
+                  browser_language(sys::environment("HTTP_ACCEPT_LANGUAGE")).c_str());
   return buf;
 }
 char* nexalib_get_localePreference(OdbHandle* h) {
@@ -181,7 +188,4 @@ int nexalib_is_file_exist(const char* path) {
 }
 void nexalib_remove_wizard_nav(OdbHandle* h) {
   if (h) remove_wizard_nav(*h);  // without the daemon nothing is known of the namespaces
-}
-void nexalib_mini_mode_set(void) {
-  set_minimal_mode();
 }

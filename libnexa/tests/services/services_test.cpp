@@ -34,11 +34,9 @@ TEST_F(ServicesTest, RunLevelLineReplacedOrAppended) {
   expect_table("rc_conf", [&](const Row& row) {
     seed(odb.add("System"), row.fields[0]);
     put("/etc/rc.conf", row, 2);
-    const std::string printed = in_child([&] {
-      std::printf("%d\n",
-                  nexalib_update_rc_conf(odb, "Samba", row[1].c_str(), "/etc/rc.conf", 0640));
-    });
-    return "  " + shown(std::regex_replace(printed, std::regex(R"(\(\d+\))"), "(LINE)")) + " " +
+    const testing::CapturedMessages printed;
+    const int result = nexalib_update_rc_conf(odb, "Samba", row[1].c_str(), "/etc/rc.conf", 0640);
+    return "  " + shown(printed.text() + std::to_string(result) + "\n") + " " +
            state_of("/etc/rc.conf") + "\n";
   });
   EXPECT_EQ(list_dir("/etc"), std::vector<std::string>{"rc.conf"}) << "no file left behind";

@@ -18,6 +18,20 @@
 
 namespace nexa::testing {
 
+CapturedMessages::CapturedMessages()
+    : previous_(set_message_sink([this](const Message& message) {
+        if (message.origin) {
+          EXPECT_GT(message.origin->line, 0);
+          text_ += std::string(message.origin->source) +
+                   (message.origin->spaced ? " (LINE) " : "(LINE) ");
+        }
+        text_ += message.text;
+      })) {}
+
+CapturedMessages::~CapturedMessages() {
+  set_message_sink(std::move(previous_));
+}
+
 int CommandRecorder::run(const std::string& command_line) {
   lines.push_back(command_line);
   for (const auto& [prefix, effect] : effects_)

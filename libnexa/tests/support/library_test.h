@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/messages.h"
 #include "core/sys.h"
 
 // The harness's other pieces, so that a test includes only this header.
@@ -43,6 +44,21 @@ class CommandRecorder {
 
  private:
   std::vector<std::pair<std::string, Effect>> effects_;
+};
+
+// Takes the messages the library prints while it lives, as printed but
+// with "(LINE)" for the source line a message names.
+class CapturedMessages {
+ public:
+  CapturedMessages();
+  ~CapturedMessages();
+  CapturedMessages(const CapturedMessages&) = delete;
+  CapturedMessages& operator=(const CapturedMessages&) = delete;
+  const std::string& text() const { return text_; }
+
+ private:
+  MessageSink previous_;
+  std::string text_;
 };
 
 struct ChildResult {

@@ -30,7 +30,7 @@ TEST(ShellWords, UnparsableLinesFail) {
       {"echo 'open", "cannot parse \"echo 'open\""},
       {"echo \"open", "cannot parse"},
       {"echo end\\", "cannot parse"},
-      {{"a\0b", 3}, "NUL byte: \"a\\x00b\""},
+      {{"a\0b", 3}, "NUL byte: \"a\\0b\""},
   };
   for (const auto& [line, message] : cases) {
     Words words = {"unchanged"};

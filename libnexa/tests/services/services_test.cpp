@@ -84,7 +84,7 @@ TEST_F(ServicesTest, CrontabJobsReplaceTheirLinesAndKeepTheRest) {
     for (size_t i = 1; i < row.fields.size(); ++i) {  // "ntp SERVER" or "job FLAG PATTERN COMMAND"
       std::smatch act;
       std::regex_match(row.fields[i], act, std::regex(R"((ntp|job) (?:(\d) (\S+) )?(.*))"));
-      const std::string arg = unescape(act[4]);
+      const std::string arg = unescape(act[4].str());
       out += "  " + row.fields[i].substr(0, 3) + " " +
              std::to_string(act[1] == "ntp"
                                 ? nexalib_settime_set_ntpServer(nullptr, 0, arg.c_str())

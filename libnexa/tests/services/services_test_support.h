@@ -1,6 +1,6 @@
 // What the services tests share: case tables read from text files and
-// compared with goldens, texts shown on one line, a fixture with a
-// configuration handle, and a reader of crontab lines.
+// compared with goldens, a fixture with a configuration handle, and a
+// reader of crontab lines.
 #pragma once
 
 #include <sys/stat.h>
@@ -20,41 +20,6 @@
 namespace nexa::testing {
 
 constexpr size_t npos = std::string::npos;
-
-// Table text: "\n", "\r", "\t", "\s" (a blank), "\0" and "\\" escapes,
-// "{120c}" for 120 copies of c and "" for the empty text.
-inline std::string unescape(const std::string& text) {
-  if (text == "\"\"") return "";
-  std::string out;
-  for (size_t i = 0, end; i < text.size(); ++i) {
-    if (text[i] == '{' && isdigit(text[i + 1]) && (end = text.find('}', i)) != npos) {
-      out.append(std::stoul(text.substr(i + 1)), text[end - 1]);
-      i = end;
-    } else if (text[i] == '\\' && i + 1 < text.size()) {
-      const size_t at = std::string_view("nrts0").find(text[++i]);
-      out += at == npos ? text[i] : "\n\r\t \0"[at];
-    } else {
-      out += text[i];
-    }
-  }
-  return out;
-}
-
-// The text on one line with those escapes, runs of 16 or more folded.
-inline std::string shown(const std::string& text) {
-  std::string out = text.empty() ? "\"\"" : "";
-  for (size_t i = 0, run = 1; i < text.size(); i += run, run = 1) {
-    while (i + run < text.size() && text[i + run] == text[i]) ++run;
-    const size_t at = std::string_view("\n\r\t\0\\", 5).find(text[i]);
-    const std::string one = at == npos ? std::string(1, text[i]) : std::string("\\") + "nrt0\\"[at];
-    if (run >= 16 && at == npos) {
-      out += "{" + std::to_string(run) + one + "}";
-    } else {
-      for (size_t k = 0; k < run; ++k) out += one;
-    }
-  }
-  return out;
-}
 
 // A row of a case file: its line and its fields as written ("~": none).
 struct Row {

@@ -1,4 +1,5 @@
-// Showing texts in failure messages so that invisible bytes can be seen.
+// Texts written on one line, in case tables and goldens and in failure
+// messages, so that invisible bytes can be seen.
 #pragma once
 
 #include <cstddef>
@@ -7,9 +8,14 @@
 
 namespace nexa::testing {
 
-// The text in double quotes with C escapes for control bytes, quotes and
-// backslashes (bytes above 0x7f too unless the text is valid UTF-8); texts
-// longer than limit bytes are cut and their length given.
+// The text on one line: "\n", "\r", "\t", "\0" and "\\" escapes, "\xNN"
+// for the other control bytes, "{120c}" for a run of 16 or more copies of
+// c, and "" for the empty text.
+std::string shown(std::string_view text);
+// Reads what shown writes, and "\s" for a blank.
+std::string unescape(std::string_view text);
+// For failure messages: the text shown, in double quotes; longer texts
+// are cut after limit bytes and their length given.
 std::string display(std::string_view text, size_t limit = 120);
 
 }  // namespace nexa::testing

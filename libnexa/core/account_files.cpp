@@ -43,7 +43,7 @@ Result<std::vector<Record>> entries_of(FILE* file, Next next, Convert convert) {
 template <typename Entry, typename Record, typename Next, typename Convert>
 Result<std::vector<Record>> read_entries(const char* path, Next next, Convert convert) {
   Result<FilePtr> file = open_file(path, "r");
-  if (!file) return Status::failure(file.error());
+  if (!file) return file.status();
   return entries_of<Entry, Record>(file->get(), next, convert);
 }
 

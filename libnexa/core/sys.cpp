@@ -342,7 +342,7 @@ Status remove_file(std::string_view path) {
 
 Result<std::string> read_file(std::string_view path) {
   Result<FilePtr> file = open_file(path, "rb");
-  if (!file) return Status::failure(file.error());
+  if (!file) return file.status();
   std::string content;
   // Room for what the file holds now, so reading it copies it once.
   struct stat st {};
@@ -361,7 +361,7 @@ Status replace_file(std::string_view path, std::string_view content, mode_t mode
   const std::string dir = parent_directory(target);
   remove_stale_temporaries(dir);
   Result<TemporaryFile> temp = create_temporary(target);
-  if (!temp) return Status::failure(temp.error());
+  if (!temp) return temp.status();
   if (const Status written = write_all(temp->fd(), content); !written) return written;
   if (!keep_owner(temp->fd(), target) || ::fchmod(temp->fd(), mode) != 0)
     return Status::from_errno();
@@ -490,7 +490,7 @@ Result<off_t> mend_last_line(int fd, TornLine torn, std::string& prefix) {
 Status append_lines(int fd, std::string_view text, TornLine torn, bool synced) {
   std::string out;
   const Result<off_t> size = mend_last_line(fd, torn, out);
-  if (!size) return Status::failure(size.error());
+  if (!size) return size.status();
   out += text;
   Status done = write_all(fd, out);
   if (done && synced) done = sync(fd);
@@ -501,7 +501,7 @@ Status append_lines(int fd, std::string_view text, TornLine torn, bool synced) {
 
 Status append_to_file(std::string_view path, std::string_view text, mode_t mode, TornLine torn) {
   const Result<UniqueFd> fd = open_descriptor(path, O_RDWR | O_APPEND | O_CREAT | O_NONBLOCK, mode);
-  if (!fd) return Status::failure(fd.error());
+  if (!fd) return fd.status();
   if (const Status locked = lock_open_file(fd->get()); !locked) return locked;
   return append_lines(fd->get(), text, torn, false);
 }

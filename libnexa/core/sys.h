@@ -23,7 +23,13 @@
 namespace nexa::sys {
 
 // ---- Results. Every call of this layer that can fail gives a Status or a
-// Result: success (with its value), or the errno of the failure.
+// Result: success (with its value), or the errno of the failure. The topic
+// functions above it follow the same rule: a Status or a Result for
+// anything that can fail, one small enum where there are more than two
+// outcomes a caller tells apart, bool only for a question (is_..., a
+// lookup that found something or not) and std::optional only for a parse
+// or lookup whose one other outcome is "none". The exported shells alone
+// turn these into the documented 0/-1/-2, null and exits.
 class Status {
  public:
   static Status success() { return Status(0); }
@@ -49,6 +55,8 @@ class Result {
 
   explicit operator bool() const { return value_.has_value(); }
   int error() const { return error_; }
+  // The failure as a Status, to pass on from a function of another type.
+  Status status() const { return value_ ? Status::success() : Status::failure(error_); }
   T& operator*() { return *value_; }
   const T& operator*() const { return *value_; }
   T* operator->() { return &*value_; }

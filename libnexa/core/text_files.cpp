@@ -19,7 +19,7 @@ sys::Status write_lines(const std::vector<std::string_view>& lines, std::string_
 
 sys::Result<std::vector<std::string>> load_lines(std::string_view path) {
   sys::Result<FilePtr> file = sys::open_file(path, "r");
-  if (!file) return sys::Status::failure(file.error());
+  if (!file) return file.status();
   std::vector<std::string> lines;
   char piece[kLinePiece + 1];
   while (std::fgets(piece, sizeof piece, file->get())) lines.emplace_back(piece);

@@ -5,7 +5,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <optional>
+#include <cerrno>
 
 #include "core/config_values.h"
 #include "core/owners.h"
@@ -24,18 +24,20 @@ struct LockedLog {
 // Opens and locks the file that is at the path once the lock is held: a
 // writer that waited while another rotated holds the renamed file and opens
 // the new one instead.
-std::optional<LockedLog> lock_log(std::string_view path, int flags) {
+sys::Result<LockedLog> lock_log(std::string_view path, int flags) {
   for (int attempt = 0; attempt < 16; ++attempt) {
     // Non-blocking, so that a FIFO planted at the path cannot hang a writer.
     sys::Result<UniqueFd> fd = sys::open_descriptor(path, flags | O_NONBLOCK);
-    if (!fd || !sys::lock_open_file(fd->get())) return std::nullopt;
+    if (!fd) return fd.status();
+    if (const sys::Status locked = sys::lock_open_file(fd->get()); !locked) return locked;
     const sys::Result<struct stat> held = sys::status_of(fd->get());
-    if (!held) return std::nullopt;
+    if (!held) return held.status();
     const sys::Result<struct stat> named = sys::status_of(path);
     if (named && named->st_dev == held->st_dev && named->st_ino == held->st_ino)
       return LockedLog{std::move(*fd), held->st_size};
   }
-  return std::nullopt;
+  // Renamed under us every time: another writer keeps rotating.
+  return sys::Status::failure(EAGAIN);
 }
 
 enum class Rotation { kNotNeeded, kDone, kFailed };
@@ -61,26 +63,27 @@ std::string time_stamp(time_t moment) {
 
 int check_log_size(std::string_view path) {
   // A log that cannot be read counts as a failed status read: no rotation.
-  const std::optional<LockedLog> log = lock_log(path, O_RDONLY);
+  const sys::Result<LockedLog> log = lock_log(path, O_RDONLY);
   return log && rotate_if_full(path, *log) == Rotation::kFailed ? -1 : 0;
 }
 
-bool append_entry(std::string_view path, std::string_view text, bool stamped) {
+sys::Status append_entry(std::string_view path, std::string_view text, bool stamped) {
   std::string line = stamped ? time_stamp(sys::now()) : std::string();
   line += flattened(ValueKind::kFreeText, text);
   line += '\n';
   constexpr int kFlags = O_RDWR | O_APPEND | O_CREAT;
-  std::optional<LockedLog> log = lock_log(path, kFlags);
+  sys::Result<LockedLog> log = lock_log(path, kFlags);
   // After a rotation the entry starts the new file; a failed rename leaves
   // the entry to the full file, as before. The renamed file's lock goes
   // first: a second lock on one file would wait for this very writer.
   if (log && rotate_if_full(path, *log) == Rotation::kDone) {
-    log.reset();
+    log = sys::Status::failure(EAGAIN);
     log = lock_log(path, kFlags);
   }
+  if (!log) return log.status();
   // A piece of an entry that a killed writer left goes first; a failed
   // write is cut off again, so no entry runs into the next.
-  return log && sys::append_lines(log->fd.get(), line, sys::TornLine::kRemove, false);
+  return sys::append_lines(log->fd.get(), line, sys::TornLine::kRemove, false);
 }
 
 }  // namespace nexa

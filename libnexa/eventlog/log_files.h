@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/sys.h"
+
 namespace nexa {
 
 inline constexpr const char* kAdminLog = "/var/log/log.admin";
@@ -20,8 +22,8 @@ std::string time_stamp(time_t moment);
 // done or the rename succeeded, else the rename's -1.
 int check_log_size(std::string_view path);
 // Appends the text (line breaks turned into blanks, time-stamped when asked)
-// as one whole line with one write, after rotating a full log; false when
-// the entry was lost (the file cannot be opened or written).
-bool append_entry(std::string_view path, std::string_view text, bool stamped);
+// as one whole line with one write, after rotating a full log; a failure
+// when the entry was lost (the file cannot be opened or written).
+sys::Status append_entry(std::string_view path, std::string_view text, bool stamped);
 
 }  // namespace nexa

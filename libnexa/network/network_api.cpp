@@ -197,7 +197,7 @@ char* proc_gen_fmt(const char* name, int more, FILE* fh, ...) {
 }
 
 char* nexalib_getroute_info(void) {
-  const std::optional<std::string> gateway = nexa::route_gateway();
+  const nexa::sys::Result<std::string> gateway = nexa::route_gateway();
   return gateway ? to_malloced(*gateway) : nullptr;
 }
 
@@ -366,7 +366,7 @@ int uwbtzero_get_connection_manager_state(char* buf, int size, int index) {
   return figure_into(nexa::LinkFigure::kConnectionState, nullptr, buf, size, index);
 }
 int uwbtzero_get_device_mode(char* buf, int size, int index) {
-  const std::optional<char> state = nexa::read_device_mode(index);
+  const nexa::sys::Result<char> state = nexa::read_device_mode(index);
   copy_out(buf, size, state ? std::string(1, *state) : "0");
   return state ? 0 : -1;
 }

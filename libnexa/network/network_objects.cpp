@@ -64,12 +64,12 @@ void reset_lan_network(OdbHandle& h, std::string_view dev_name) {
     odb_create_cmnd(&h, "Network", props.get());
 }
 
-bool create_lan_network(OdbHandle& h, std::string_view dev_name) {
+sys::Status create_lan_network(OdbHandle& h, std::string_view dev_name) {
   PropsPtr props = lan_defaults(h, dev_name);
   odb_create_cmnd(&h, "Network", props.get());
-  if (network_by_device(h, dev_name).props) return true;
+  if (network_by_device(h, dev_name).props) return sys::Status::success();
   say_at(NEXA_ORIGIN("nexalib"), "Create network object fail.\n");
-  return false;
+  return sys::Status::failure(ENOENT);
 }
 
 void create_wan_network(OdbHandle& h, std::string_view dev_name) {

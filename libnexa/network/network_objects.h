@@ -4,6 +4,7 @@
 
 #include <string_view>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -15,9 +16,9 @@ void prepare_wan_defaults(OdbHandle& h, OdbProps& props, std::string_view dev_na
 // Creates the device's object from the LAN defaults, or overwrites the
 // existing one with them.
 void reset_lan_network(OdbHandle& h, std::string_view dev_name);
-// Creates an object from the LAN defaults; whether the device's object is
-// then found.
-bool create_lan_network(OdbHandle& h, std::string_view dev_name);
+// Creates an object from the LAN defaults; fails (ENOENT) when the device's
+// object is not found afterwards.
+sys::Status create_lan_network(OdbHandle& h, std::string_view dev_name);
 // Creates an object from the WAN defaults unless the device has one.
 void create_wan_network(OdbHandle& h, std::string_view dev_name);
 // Clears "gateway", and "dns" with "domain", where they are set.

@@ -106,13 +106,15 @@ std::optional<std::string> gateway_in_route_table(std::string_view text) {
   return gateway;
 }
 
-std::optional<std::string> route_gateway() {
+sys::Result<std::string> route_gateway() {
   const sys::Result<std::string> text = sys::read_file(kRouteFile);
   if (!text) {
     say("INET (IPv4) not configured in this system.\n");
-    return std::nullopt;
+    return text.status();
   }
-  return gateway_in_route_table(*text);
+  std::optional<std::string> gateway = gateway_in_route_table(*text);
+  if (!gateway) return sys::Status::failure(ENODATA);
+  return std::move(*gateway);
 }
 
 void delete_gateway(std::optional<std::string_view> old, std::optional<std::string_view> now) {

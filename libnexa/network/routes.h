@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -45,9 +46,10 @@ std::optional<std::string> scan_format(std::string_view file_name, std::string_v
 // The dotted-quad gateway of the last up gateway route in a route file's
 // text; nothing when there is none or the header lacks a column.
 std::optional<std::string> gateway_in_route_table(std::string_view text);
-// gateway_in_route_table of "/proc/net/route"; an unreadable file prints
-// the documented message on standard output.
-std::optional<std::string> route_gateway();
+// gateway_in_route_table of "/proc/net/route" (ENODATA without a default
+// route); an unreadable file prints the documented message on standard
+// output.
+sys::Result<std::string> route_gateway();
 
 // The default route: deleted when the gateway went away or changed, added
 // when there is a new one; an unchanged gateway runs nothing.

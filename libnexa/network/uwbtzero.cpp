@@ -120,10 +120,14 @@ sys::Result<std::string> read_link_figure(LinkFigure figure, std::string_view ad
   return figure_text(*value, source.hex);
 }
 
-std::optional<char> read_device_mode(int index) {
-  if (!run_into_file(connect_command(index, " state"), "/tmp/state.txt")) return std::nullopt;
+sys::Result<char> read_device_mode(int index) {
+  if (!run_into_file(connect_command(index, " state"), "/tmp/state.txt"))
+    return sys::Status::failure(ENOENT);
   const sys::Result<std::vector<std::string>> lines = load_lines("/tmp/state.txt");
-  return lines ? device_state(*lines) : std::nullopt;
+  if (!lines) return lines.status();
+  const std::optional<char> state = device_state(*lines);
+  if (!state) return sys::Status::failure(ENODATA);
+  return *state;
 }
 
 void set_rx_diversity(std::string_view address, std::string_view value, int index) {

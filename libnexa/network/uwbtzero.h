@@ -27,8 +27,9 @@ enum class LinkFigure { kTxRate, kSelectedAck, kRxDiversity, kSignalStrength, kC
 // ENODATA when the output holds no usable line. The connection state takes
 // no address.
 sys::Result<std::string> read_link_figure(LinkFigure figure, std::string_view address, int index);
-// The device state character, from the "state" line of the tool's output.
-std::optional<char> read_device_mode(int index);
+// The device state character, from the "state" line of the tool's output;
+// ENOENT when the tool's output cannot be had, ENODATA without a state.
+sys::Result<char> read_device_mode(int index);
 
 void set_rx_diversity(std::string_view address, std::string_view value, int index);
 // The rate is decimal text; the tool takes it in hexadecimal.

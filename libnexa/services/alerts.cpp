@@ -30,7 +30,7 @@ sys::Status write_mail_file(std::string_view path, std::string_view text) {
   sys::remove_file(path);
   const sys::Result<UniqueFd> fd = sys::open_descriptor(
       path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0777, sys::LastLink::kKeep);
-  if (!fd) return sys::Status::failure(fd.error());
+  if (!fd) return fd.status();
   if (const sys::Status mode = sys::change_mode(fd->get(), 0777); !mode) return mode;
   // The mail reader expects the text's terminating zero byte too.
   std::string content(text);

@@ -51,7 +51,7 @@ std::optional<long> decimal_pid(std::string_view word) {
 sys::Result<std::string> read_unlinked_file(std::string_view path) {
   const sys::Result<UniqueFd> fd =
       sys::open_descriptor(path, O_RDONLY | O_NOFOLLOW, 0, sys::LastLink::kKeep);
-  if (!fd) return sys::Status::failure(fd.error());
+  if (!fd) return fd.status();
   return sys::read_all(fd->get());
 }
 
@@ -131,11 +131,11 @@ void remove_bt_status_files(std::string_view directory, std::string_view name) {
   }
 }
 
-std::optional<int> started_sessions(OdbHandle& h) {
+sys::Result<int> started_sessions(OdbHandle& h) {
   GSList* oids = find_class_oids(h, "BT");
   if (!oids) {
     bye_handler(h, 0, "");
-    return std::nullopt;
+    return sys::Status::failure(ENOENT);
   }
   int count = 0;
   for (GSList* node = oids; node; node = node->next)
@@ -144,7 +144,7 @@ std::optional<int> started_sessions(OdbHandle& h) {
 }
 
 void start_wait_sessions(OdbHandle& h) {
-  std::optional<int> running = started_sessions(h);
+  sys::Result<int> running = started_sessions(h);
   if (!running) return;
   for (GSList* node = find_class_oids(h, "BT"); node; node = node->next) {
     OdbProps* props = get_main_props(h, oid_of(node));

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -32,9 +33,9 @@ std::optional<long> client_pid(std::string_view ps_output, std::string_view patt
 // temporary file at tmp_path.
 void stop_bt(std::string_view pattern, std::string_view tmp_path);
 void remove_bt_status_files(std::string_view directory, std::string_view name);
-// The downloads whose "status" is "start"; nothing when there is no "BT"
+// The downloads whose "status" is "start"; ENOENT when there is no "BT"
 // object, in which case the handler connection has been ended.
-std::optional<int> started_sessions(OdbHandle& h);
+sys::Result<int> started_sessions(OdbHandle& h);
 // Asks waiting downloads to start, in list order, while fewer than
 // kMaxRunningDownloads run.
 void start_wait_sessions(OdbHandle& h);

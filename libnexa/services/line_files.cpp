@@ -32,7 +32,7 @@ sys::Result<std::vector<std::string>> load_whole_lines(std::string_view path) {
   sys::Result<std::string> text = sys::read_file(path);
   if (!text) {
     if (text.error() == ENOENT) return std::vector<std::string>{};
-    return sys::Status::failure(text.error());
+    return text.status();
   }
   return whole_lines(*text);
 }
@@ -64,9 +64,9 @@ std::string joined_lines(const std::vector<std::string>& lines) {
 sys::Status replace_records(std::string_view path, std::string_view pattern, std::string_view line,
                             mode_t mode) {
   const sys::Result<LockHold> hold = hold_for_edit(path);
-  if (!hold) return sys::Status::failure(hold.error());
+  if (!hold) return hold.status();
   sys::Result<std::vector<std::string>> lines = load_whole_lines(path);
-  if (!lines) return sys::Status::failure(lines.error());
+  if (!lines) return lines.status();
   std::string text = joined_lines(without_records(*lines, pattern));
   text += line;
   return write_text_file(text, path, mode);

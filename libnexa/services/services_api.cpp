@@ -89,7 +89,9 @@ void nexalib_remove_bt_status_files(const char* directory, const char* name) {
   if (directory && name) remove_bt_status_files(directory, name);
 }
 int nexalib_bt_get_start_sessions(OdbHandle* h) {
-  return h ? started_sessions(*h).value_or(0) : 0;
+  if (!h) return 0;
+  const sys::Result<int> running = started_sessions(*h);
+  return running ? *running : 0;
 }
 void nexalib_bt_start_wait_sessions(OdbHandle* h) {
   if (h) start_wait_sessions(*h);

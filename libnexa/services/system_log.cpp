@@ -20,18 +20,16 @@ void note_in_local_log(std::string_view log_host) {
   (void)sys::append_to_file(kMessagesFile, note, 0644, sys::TornLine::kRemove);
 }
 
-bool write_syslog_rule(std::string_view rule, std::string_view pattern) {
+sys::Status write_syslog_rule(std::string_view rule, std::string_view pattern) {
   if (!is_acceptable(ValueKind::kFreeText, rule)) {
     sys::log(LOG_ERR, "logger rule refused: it holds a line break\n");
-    return false;
+    return sys::Status::failure(EINVAL);
   }
   std::string line(rule);
   line += '\n';
-  if (!replace_records(kSyslogConf, pattern, line, 0644)) {
-    sys::log(LOG_ERR, "logger configuration could not be written\n");
-    return false;
-  }
-  return true;
+  const sys::Status written = replace_records(kSyslogConf, pattern, line, 0644);
+  if (!written) sys::log(LOG_ERR, "logger configuration could not be written\n");
+  return written;
 }
 
 int restart_syslog() {
@@ -52,20 +50,21 @@ std::optional<std::string> syslog_rule(std::string_view log_host) {
   return rule.append("\t@").append(log_host);
 }
 
-bool construct_syslog_conf(OdbHandle& h, guint32 oid) {
+sys::Status construct_syslog_conf(OdbHandle& h, guint32 oid) {
   OdbProps* props = odb_get_cmnd(&h, oid, "Syslog");
   const char* value = props ? odb_props_get(props, "logClient") : nullptr;
   const std::string_view log_host = value ? value : "";
   const std::optional<std::string> rule = syslog_rule(log_host);
   if (!rule) {
     sys::log(LOG_ERR, "log host refused: the logger would not read it as one host\n");
-    return false;
+    return sys::Status::failure(EINVAL);
   }
   // The note tells of a change made, so only a written rule gets one.
-  if (!write_syslog_rule(*rule, kSyslogSelector)) return false;
+  if (const sys::Status written = write_syslog_rule(*rule, kSyslogSelector); !written)
+    return written;
   note_in_local_log(log_host);
   restart_syslog();
-  return true;
+  return sys::Status::success();
 }
 
 }  // namespace nexa

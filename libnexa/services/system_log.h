@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -26,7 +27,7 @@ std::optional<std::string> syslog_rule(std::string_view log_host);
 // Points the appliance's rule at namespace "Syslog"'s "logClient" of oid
 // (the local file when empty or unset) and notes the change in the local
 // log; a host that is refused or a rule that cannot be written changes
-// nothing and gives false.
-bool construct_syslog_conf(OdbHandle& h, guint32 oid);
+// nothing and fails.
+sys::Status construct_syslog_conf(OdbHandle& h, guint32 oid);
 
 }  // namespace nexa

@@ -144,28 +144,30 @@ IdScan choose_ids(Account& account) {
                     group ? std::optional<std::string_view>(*group) : std::nullopt);
 }
 
-bool add_user(Account& account) {
+sys::Status add_user(Account& account) {
   // The name itself is not printed: it may hold anything.
   if (!is_account_name(account.name)) say("invalid login name\n");
-  if (!is_writable(account) || account.gid < 0) return false;
+  if (!is_writable(account) || account.gid < 0) return sys::Status::failure(EINVAL);
   // The scan and the append under one lock, so no other writer takes the
   // same id in between.
   const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
   sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile)
-                                    : sys::Result<UniqueFd>(sys::Status::failure(lock.error()));
+                                    : sys::Result<UniqueFd>(lock.status());
   if (!file) {
     say_at(NEXA_ORIGIN(kSource), "Fail to open passwd file, err:%s\n", std::strerror(file.error()));
-    return false;
+    return file.status();
   }
   const IdScan code = choose_ids(account);
   report(code, account.name);
-  if (code != IdScan::kChosen) return false;
-  if (const sys::Status added = append_account_line(file->get(), passwd_line(account)); !added) {
+  if (code != IdScan::kChosen)
+    return sys::Status::failure(code == IdScan::kUnreadable   ? EIO
+                                : code == IdScan::kIllegalUid ? ERANGE
+                                                              : EEXIST);
+  const sys::Status added = append_account_line(file->get(), passwd_line(account));
+  if (!added)
     say_at(NEXA_ORIGIN(kSource), "Fail to add to /etc/passwd, err:%s\n",
            std::strerror(added.error()));
-    return false;
-  }
-  return true;
+  return added;
 }
 
 AddGroup add_group(std::string_view name, int gid, std::string_view members) {

@@ -64,8 +64,9 @@ IdScan choose_ids(Account& account);
 IdScan choose_ids(Account& account, std::string_view passwd, std::optional<std::string_view> group);
 
 // Appends the account with the chosen ids (printing the failure), or
-// nothing.
-bool add_user(Account& account);
+// nothing (EINVAL for a record that cannot be written, EEXIST for a name in use,
+// ERANGE for an illegal uid).
+sys::Status add_user(Account& account);
 
 enum class AddGroup { kAdded = 0, kNameInUse = 1, kIdInUse = 2, kFailed = -1 };
 AddGroup add_group(std::string_view name, int gid, std::string_view members);
@@ -80,9 +81,9 @@ sys::Status update_passwd(const Account& account, bool keep);
 std::string rewrite_lines(std::string_view text, std::string_view name,
                           std::string_view replacement);
 
-// The "members" odb arrays of the "Group" objects; false for a user that
+// The "members" odb arrays of the "Group" objects; EINVAL for a user that
 // cannot be an element (nothing is changed then).
-bool add_user_to_group_objects(OdbHandle& h, std::string_view user, GSList* groups);
-bool remove_user_from_group_objects(OdbHandle& h, std::string_view user);
+sys::Status add_user_to_group_objects(OdbHandle& h, std::string_view user, GSList* groups);
+sys::Status remove_user_from_group_objects(OdbHandle& h, std::string_view user);
 
 }  // namespace nexa

@@ -245,7 +245,7 @@ std::optional<std::string> user_home_block(OdbProps& user, const char* system_pa
 sys::Status update_folder_share(OdbHandle& h, OdbProps& share) {
   const char* system_path = system_mount_path(h);
   const sys::Result<LockHold> hold = hold_for_edit(kFtpConfFile);
-  if (!hold) return sys::Status::failure(hold.error());
+  if (!hold) return hold.status();
   StringListPtr lines = load_ftp_conf();
   const std::optional<std::string> opening = folder_share_opening(share, system_path);
   const bool found = opening && find_block(lines.get(), *opening);

@@ -40,25 +40,25 @@ void add_member(OdbHandle& h, guint32 oid, std::string_view user) {
 
 }  // namespace
 
-bool add_user_to_group_objects(OdbHandle& h, std::string_view user, GSList* groups) {
-  if (!is_member_name(user)) return false;
+sys::Status add_user_to_group_objects(OdbHandle& h, std::string_view user, GSList* groups) {
+  if (!is_member_name(user)) return sys::Status::failure(EINVAL);
   for (const std::string_view group : list_items(groups)) {
     if (group.empty()) continue;
     for (GSList* node = find_oids_with(h, kGroupClass, "name", group); node; node = node->next)
       add_member(h, oid_of(node), user);
   }
-  return true;
+  return sys::Status::success();
 }
 
-bool remove_user_from_group_objects(OdbHandle& h, std::string_view user) {
-  if (!is_member_name(user)) return false;
+sys::Status remove_user_from_group_objects(OdbHandle& h, std::string_view user) {
+  if (!is_member_name(user)) return sys::Status::failure(EINVAL);
   for (GSList* node = find_oids_with(h, kGroupClass, kMembers, user); node; node = node->next) {
     std::vector<std::string> items = split_odb_array(members_of(h, oid_of(node)));
     std::erase(items, user);
     const std::vector<std::string_view> rest(items.begin(), items.end());
     set_members(h, oid_of(node), rest.empty() ? std::string() : join_odb_array(rest));
   }
-  return true;
+  return sys::Status::success();
 }
 
 }  // namespace nexa

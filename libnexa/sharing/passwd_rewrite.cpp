@@ -49,15 +49,15 @@ sys::Status update_passwd(const Account& account, bool keep) {
   // opening it and locking it; a writer that holds the file's own lock
   // makes this fail at once, as it always has.
   const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
-  if (!lock) return report_lock_failure(kAccountLockFile, sys::Status::failure(lock.error()));
+  if (!lock) return report_lock_failure(kAccountLockFile, lock.status());
   const sys::Result<UniqueFd> fd = sys::open_descriptor(sys::kPasswdFile, O_RDWR);
-  if (!fd) return sys::Status::failure(fd.error());
+  if (!fd) return fd.status();
   const sys::Result<struct stat> st = sys::status_of(fd->get());
-  if (!st) return sys::Status::failure(st.error());
+  if (!st) return st.status();
   if (const sys::Status locked = sys::try_lock_whole_file(fd->get()); !locked)
     return report_lock_failure(sys::kPasswdFile, locked);
   const sys::Result<std::string> text = sys::read_all(fd->get());
-  if (!text) return sys::Status::failure(text.error());
+  if (!text) return text.status();
   const std::string updated =
       rewrite_lines(*text, account.name, keep ? passwd_line(account) : std::string());
   if (updated == *text) return sys::Status::success();

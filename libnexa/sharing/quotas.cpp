@@ -164,11 +164,11 @@ sys::Result<int> account_usage(QuotaKind kind, std::string_view name, std::strin
   if (!device) return sys::Status::failure(ENODEV);
   if (fs_type != "xfs") {
     const sys::Result<NexalibQuota> record = query_quota(*device, *id, kind);
-    if (!record) return sys::Status::failure(record.error());
+    if (!record) return record.status();
     return record->curblocks;
   }
   const sys::Result<uint64_t> bytes = xfs_bytes_used(*device, *id, kind);
-  if (!bytes) return sys::Status::failure(bytes.error());
+  if (!bytes) return bytes.status();
   return saturated(kind == QuotaKind::kUser ? *bytes / 1000 : *bytes);
 }
 

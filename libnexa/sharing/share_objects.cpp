@@ -27,8 +27,8 @@ void set_one(OdbHandle& h, guint32 oid, const char* ns, std::string_view key,
   odb_set_cmnd(&h, oid, ns, changes.get());
 }
 
-// Creates a whole-disk share object; false when the daemon refuses it.
-bool create_disk_share(OdbHandle& h, std::string_view name, std::string_view mount_point,
+// Creates a whole-disk share object; fails when the daemon refuses it.
+sys::Status create_disk_share(OdbHandle& h, std::string_view name, std::string_view mount_point,
                        const char* description, bool no_write_conf) {
   const PropsPtr share = new_props();
   odb_props_set(share.get(), "name", std::string(name).c_str());
@@ -38,7 +38,8 @@ bool create_disk_share(OdbHandle& h, std::string_view name, std::string_view mou
   odb_props_set(share.get(), "description", description);
   if (no_write_conf) odb_props_set(share.get(), "nowriteconf", "1");
   odb_props_set(share.get(), "isDisk", "1");
-  return odb_create_cmnd(&h, "FolderShare", share.get()) != 0;
+  return odb_create_cmnd(&h, "FolderShare", share.get()) != 0 ? sys::Status::success()
+                                                               : sys::Status::failure(EIO);
 }
 
 // NFS exports a whole disk to everybody.
@@ -66,21 +67,21 @@ void toggle_samba(OdbHandle& h, int flags) {
     toggle_daemon(*samba.props, kSambaScript, flags);
 }
 
-bool prepare_printer_spool() {
+sys::Status prepare_printer_spool() {
   create_directories("/system/spool/samba/", 01777);
   create_directories("/system/spool/lpd/", 0777);
   create_directories("/system/spool/lpd/lp/", 0777);
   for (const char* file : {"/system/spool/lpd/lp/control.pr", "/system/spool/lpd/lp/status",
                            "/system/spool/lpd/lp/status.pr"}) {
     if (sys::exists(file)) continue;
-    if (!sys::open_file(file, "a+")) return false;
+    if (const sys::Result<FilePtr> made = sys::open_file(file, "a+"); !made) return made.status();
     sys::change_mode(file, 0666);
   }
   run_discarding_output(CommandLine("/bin/rm -rf /var/spool/samba"));
   run_discarding_output(CommandLine("/bin/rm -rf /var/spool/lpd"));
   run_discarding_output(CommandLine("/bin/ln -sf /system/spool/samba /var/spool/samba"));
   run_discarding_output(CommandLine("/bin/ln -sf /system/spool/lpd /var/spool/lpd"));
-  return true;
+  return sys::Status::success();
 }
 
 void delete_disk_shares(OdbHandle& h) {
@@ -88,18 +89,21 @@ void delete_disk_shares(OdbHandle& h) {
     odb_destroy_cmnd(&h, oid_of(cell));
 }
 
-bool add_disk_shares(OdbHandle& h) {
+sys::Status add_disk_shares(OdbHandle& h) {
   const char* system_path = system_mount_path(h);
   const std::string_view system = system_path ? system_path : "";
-  bool all_made = true;
+  sys::Status all_made = sys::Status::success();
   for (GSList* cell = find_class_oids(h, "Disk"); cell; cell = cell->next) {
     OdbProps* disk = get_main_props(h, oid_of(cell));
     if (!is_data_disk(disk, system)) continue;
     const std::string_view name = prop_or_empty(disk, "usbName");
-    if (!is_new_share_name(name) ||
-        !create_disk_share(h, name, prop_or_empty(disk, "mountPoint"),
-                           disk_description(prop_or_empty(disk, "busType")), true)) {
-      all_made = false;
+    const sys::Status made =
+        is_new_share_name(name)
+            ? create_disk_share(h, name, prop_or_empty(disk, "mountPoint"),
+                                disk_description(prop_or_empty(disk, "busType")), true)
+            : sys::Status::failure(EINVAL);
+    if (!made) {
+      all_made = made;
       continue;
     }
     open_share_to_nfs(h, name);
@@ -107,15 +111,16 @@ bool add_disk_shares(OdbHandle& h) {
   return all_made;
 }
 
-bool add_attached_disk_share(OdbHandle& h, std::string_view name, std::string_view dev_name) {
-  if (!is_new_share_name(name)) return false;
-  if (first_oid(find_oids_with(h, "FolderShare", "name", name))) return true;
+sys::Status add_attached_disk_share(OdbHandle& h, std::string_view name,
+                                    std::string_view dev_name) {
+  if (!is_new_share_name(name)) return sys::Status::failure(EINVAL);
+  if (first_oid(find_oids_with(h, "FolderShare", "name", name))) return sys::Status::success();
   const guint32 disk = first_oid(find_oids_with(h, "Disk", "devName", dev_name));
-  if (!disk) return true;
+  if (!disk) return sys::Status::success();
   const char* system = system_mount_path(h);
   const std::string_view mount_point = prop_or_empty(get_main_props(h, disk), "mountPoint");
-  if (mount_point.empty() || (system && mount_point == system)) return true;
-  const bool made = create_disk_share(h, name, mount_point, "usb disk", false);
+  if (mount_point.empty() || (system && mount_point == system)) return sys::Status::success();
+  const sys::Status made = create_disk_share(h, name, mount_point, "usb disk", false);
   if (!made) odb_bad_data_cmnd(&h, disk, "", "FolderShare", "fshare_fail");
   open_share_to_nfs(h, name);
   return made;

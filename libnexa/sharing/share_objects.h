@@ -5,6 +5,7 @@
 
 #include <string_view>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -12,14 +13,14 @@ namespace nexa {
 // Restarts or stops Samba as its "enabled" setting says.
 void toggle_samba(OdbHandle& h, int flags);
 // The spool directories and files of the printer share, linked into
-// /var/spool; false when a spool file cannot be made.
-bool prepare_printer_spool();
+// /var/spool; fails when a spool file cannot be made.
+sys::Status prepare_printer_spool();
 
 void delete_disk_shares(OdbHandle& h);
-// A share for every data disk; false when one could not be made.
-bool add_disk_shares(OdbHandle& h);
-// The share of one attached disk; false when it could not be made.
-bool add_attached_disk_share(OdbHandle& h, std::string_view name, std::string_view dev_name);
+// A share for every data disk; fails when one could not be made.
+sys::Status add_disk_shares(OdbHandle& h);
+// The share of one attached disk; fails when it could not be made.
+sys::Status add_attached_disk_share(OdbHandle& h, std::string_view name, std::string_view dev_name);
 
 // Takes the member out of the key's array on every share that lists it.
 void remove_share_member(OdbHandle& h, std::string_view key, std::string_view member);

@@ -188,7 +188,7 @@ StringListPtr read_smb_lines(FILE* file) {
 
 sys::Result<StringListPtr> load_smb_lines(std::string_view path) {
   sys::Result<FilePtr> file = sys::open_file(path, "r");
-  if (!file) return sys::Status::failure(file.error());
+  if (!file) return file.status();
   return read_smb_lines(file->get());
 }
 

@@ -96,7 +96,7 @@ sys::Result<std::vector<ListedDisk>> list_disks(std::string_view argument, size_
   script.word(argument).text(" ");
   if (sys::run_command(script) != 0) return sys::Status::failure(ECHILD);
   sys::Result<FilePtr> listing = sys::open_file(kDiskListFile, "r");
-  if (!listing) return sys::Status::failure(listing.error());
+  if (!listing) return listing.status();
   std::vector<ListedDisk> disks;
   std::string buffer(piece + 1, '\0');
   while (std::fgets(buffer.data(), static_cast<int>(buffer.size()), listing->get())) {

@@ -46,9 +46,9 @@ int show_on_display(std::string_view first, std::string_view second) {
   return 0;
 }
 
-std::optional<std::string> host_name(OdbHandle& h, size_t room) {
+sys::Result<std::string> host_name(OdbHandle& h, size_t room) {
   const Found system = system_namespace(h, "");
-  if (!system.props) return std::nullopt;
+  if (!system.props) return sys::Status::failure(ENOENT);
   const char* name = odb_props_get(system.props, "hostname");
   return std::string(name ? name : "").substr(0, room - 1);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/sys.h"
 #include "odb.h"
 
 namespace nexa {
@@ -31,7 +32,7 @@ std::optional<std::string> panel_number(std::string_view slot);
 int show_on_display(std::string_view first, std::string_view second);
 
 // The "hostname" of the first "System" object, cut to room - 1 characters;
-// nothing without a "System" object, "" without the property.
-std::optional<std::string> host_name(OdbHandle& h, size_t room);
+// ENOENT without a "System" object, "" without the property.
+sys::Result<std::string> host_name(OdbHandle& h, size_t room);
 
 }  // namespace nexa

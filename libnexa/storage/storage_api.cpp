@@ -250,7 +250,8 @@ int setDisplay(const char* first, const char* second) {
   return show_on_display(first ? first : "", second ? second : "");
 }
 int get_hostdomainname(OdbHandle* h, char* buf) {
-  const auto name = h && buf ? host_name(*h, NEXALIB_HOST_NAME_SIZE) : std::nullopt;
+  if (!h || !buf) return -1;
+  const sys::Result<std::string> name = host_name(*h, NEXALIB_HOST_NAME_SIZE);
   if (!name) return -1;
   std::memcpy(buf, name->c_str(), name->size() + 1);
   return 0;

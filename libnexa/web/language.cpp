@@ -126,7 +126,7 @@ sys::Result<std::string> installed_languages(size_t max_size) {
   if (!entries) {
     sys::log(LOG_ERR, std::string("cannot list the installed languages: ") +
                           std::strerror(entries.error()) + "\n");
-    return sys::Status::failure(entries.error());
+    return entries.status();
   }
   std::vector<std::string> names;
   for (const auto& name : *entries) {

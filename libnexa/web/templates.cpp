@@ -115,9 +115,9 @@ void append_page_value(PatchMem* p, std::string_view name, std::string_view valu
   append_variable(p, std::string(name) + "_0", value);
 }
 
-bool append_variable(PatchMem* p, std::string_view key, std::string_view value) {
-  if (!p || key.size() > kMaxAppendKey) return false;
-  return write_line(p->var_end, var_limit(p), key, value);
+void append_variable(PatchMem* p, std::string_view key, std::string_view value) {
+  if (!p || key.size() > kMaxAppendKey) return;
+  write_line(p->var_end, var_limit(p), key, value);
 }
 
 void append_loop_value(PatchMem* p, const char* loop, const char* name, const char* value,

@@ -23,8 +23,8 @@ char* write_patch_line(char* pos, std::string_view key, std::string_view value);
 // Appends the page value keyed name + "_0".
 void append_page_value(PatchMem* p, std::string_view name, std::string_view value);
 // Appends "key=value\n" to one of the texts when it fits in its room;
-// otherwise refuses and reports to the system log.
-bool append_variable(PatchMem* p, std::string_view key, std::string_view value);
+// otherwise leaves it out and reports that to the system log.
+void append_variable(PatchMem* p, std::string_view key, std::string_view value);
 void append_loop_value(PatchMem* p, const char* loop, const char* name, const char* value,
                        int index);
 

@@ -24,7 +24,7 @@ int append_formatted(const char* path, bool stamped, const char* format, va_list
 }  // namespace
 
 int odb_debug_mask_check_log_size(const char* path) {
-  return path ? check_log_size(path) : 0;
+  return !path || check_log_size(path) ? 0 : -1;
 }
 int odb_debug_mask_syslog(const char* format, ...) {
   if (!format) return -1;

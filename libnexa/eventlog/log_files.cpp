@@ -61,10 +61,11 @@ std::string time_stamp(time_t moment) {
   return stamp;
 }
 
-int check_log_size(std::string_view path) {
+sys::Status check_log_size(std::string_view path) {
   // A log that cannot be read counts as a failed status read: no rotation.
   const sys::Result<LockedLog> log = lock_log(path, O_RDONLY);
-  return log && rotate_if_full(path, *log) == Rotation::kFailed ? -1 : 0;
+  return log && rotate_if_full(path, *log) == Rotation::kFailed ? sys::Status::failure(EIO)
+                                                                 : sys::Status::success();
 }
 
 sys::Status append_entry(std::string_view path, std::string_view text, bool stamped) {

@@ -18,9 +18,9 @@ inline constexpr long long kLogSizeLimit = 1024000;
 // "2026.12.8-09:05:03 ": local time, as every admin entry starts.
 std::string time_stamp(time_t moment);
 
-// Renames a log larger than the limit to "<path>.old"; 0 when nothing was
-// done or the rename succeeded, else the rename's -1.
-int check_log_size(std::string_view path);
+// Renames a log larger than the limit to "<path>.old"; fails only when the
+// rename does (a log that cannot be read is left alone).
+sys::Status check_log_size(std::string_view path);
 // Appends the text (line breaks turned into blanks, time-stamped when asked)
 // as one whole line with one write, after rotating a full log; a failure
 // when the entry was lost (the file cannot be opened or written).

@@ -114,9 +114,9 @@ void read_size_and_model(OdbProps& props, std::string_view dev_name) {
   if (const auto model = disk_model(dev_name)) odb_props_set(&props, "model", model->c_str());
 }
 
-bool add_disk_object(OdbHandle& h, const ListedDisk& disk) {
+sys::Status add_disk_object(OdbHandle& h, const ListedDisk& disk) {
   const std::optional<int> index = usb_index(disk.dev_name);
-  if (!index) return false;
+  if (!index) return sys::Status::failure(EINVAL);
   const std::string usb_name = "usb" + std::to_string(*index);
   PropsPtr props = new_props();
   odb_props_set(props.get(), "devName", dev_path_of(disk.dev_name).c_str());
@@ -129,7 +129,7 @@ bool add_disk_object(OdbHandle& h, const ListedDisk& disk) {
   }
   read_size_and_model(*props, disk.dev_name);
   odb_create_cmnd(&h, "Disk", props.get());
-  return true;
+  return sys::Status::success();
 }
 
 void update_disk_object(OdbHandle& h, guint32 oid, const ListedDisk& disk) {
@@ -149,28 +149,28 @@ bool disk_object_known(OdbHandle& h, std::string_view dev_name, std::string_view
   return bus_type == kUsbStorageBus ? known == "scsi" : known.starts_with("sata_");
 }
 
-int add_listed_disks(OdbHandle& h, std::string_view argument, bool only_unknown) {
+sys::Result<bool> add_listed_disks(OdbHandle& h, std::string_view argument, bool only_unknown) {
   const auto disks = list_disks(argument, kListingPiece);
-  if (!disks) return -1;
+  if (!disks) return disks.status();
   bool any = false;
   for (const ListedDisk& disk : *disks) {
     if (only_unknown && disk_object_known(h, disk.dev_name, disk.bus_type)) continue;
-    const bool made = add_disk_object(h, disk);
+    const bool made = static_cast<bool>(add_disk_object(h, disk));
     any = any || made || !only_unknown;
   }
-  return any ? 1 : 0;
+  return any;
 }
 
-int refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
-                        std::string_view argument) {
+sys::Result<bool> refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
+                                      std::string_view argument) {
   const auto disks = list_disks(argument, kCheckListingPiece);
-  if (!disks) return -1;
+  if (!disks) return disks.status();
   for (const ListedDisk& disk : *disks) {
     if (dev_path != dev_path_of(disk.dev_name)) continue;
     update_disk_object(h, oid, disk);
-    return 1;
+    return true;
   }
-  return 0;
+  return false;
 }
 
 }  // namespace nexa

@@ -20,18 +20,18 @@ sys::Result<std::vector<ListedDisk>> list_disks(std::string_view argument, size_
 
 // Sets "size", "totalSize" and "model" of a disk into props.
 void read_size_and_model(OdbProps& props, std::string_view dev_name);
-// Makes the "Disk" object of a listed disk; false (nothing made) for a
+// Makes the "Disk" object of a listed disk; EINVAL (nothing made) for a
 // device name other than "sda" to "sdh".
-bool add_disk_object(OdbHandle& h, const ListedDisk& disk);
+sys::Status add_disk_object(OdbHandle& h, const ListedDisk& disk);
 // Refreshes an existing "Disk" object from a listed disk.
 void update_disk_object(OdbHandle& h, guint32 oid, const ListedDisk& disk);
 // Makes the objects of every listed disk (only_unknown: of those not known
-// yet); 1 when a line was handled (only_unknown: an object made), 0 for
-// none, -1 when the listing could not be had.
-int add_listed_disks(OdbHandle& h, std::string_view argument, bool only_unknown);
-// Refreshes the object oid from the listed disk at dev_path; 1 when listed,
-// 0 when not, -1 when the listing could not be had.
-int refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
+// yet); whether a line was handled (only_unknown: an object made), or the
+// failure to have the listing.
+sys::Result<bool> add_listed_disks(OdbHandle& h, std::string_view argument, bool only_unknown);
+// Refreshes the object oid from the listed disk at dev_path; whether it was
+// listed, or the failure to have the listing.
+sys::Result<bool> refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
                         std::string_view argument);
 // Whether a "Disk" object for the device exists on the same kind of bus.
 bool disk_object_known(OdbHandle& h, std::string_view dev_name, std::string_view bus_type);

@@ -37,13 +37,13 @@ std::optional<std::string> panel_number(std::string_view slot) {
   return kShownAs[number];
 }
 
-int show_on_display(std::string_view first, std::string_view second) {
+sys::Status show_on_display(std::string_view first, std::string_view second) {
   CommandLine draw("/sbin/lcd_show \"");
   draw.in_quotes(first).text("\" \"").in_quotes(second).text("\" ");
-  if (!draw.valid()) return -1;
+  if (!draw.valid()) return sys::Status::failure(EINVAL);
   run_discarding_output(CommandLine("/usr/bin/killall lcd_daemon"));
   run_discarding_output(std::move(draw));
-  return 0;
+  return sys::Status::success();
 }
 
 sys::Result<std::string> host_name(OdbHandle& h, size_t room) {

@@ -27,9 +27,9 @@ std::optional<const char*> slot_led_line(std::string_view slot);
 // shown as "3"); nothing for a slot outside 1 to 4.
 std::optional<std::string> panel_number(std::string_view slot);
 
-// Stops the resident display program and draws the two lines; -1 (nothing
-// drawn) when a text holds a line break.
-int show_on_display(std::string_view first, std::string_view second);
+// Stops the resident display program and draws the two lines; EINVAL
+// (nothing drawn) when a text holds a line break.
+sys::Status show_on_display(std::string_view first, std::string_view second);
 
 // The "hostname" of the first "System" object, cut to room - 1 characters;
 // ENOENT without a "System" object, "" without the property.

@@ -36,15 +36,25 @@ const char* main_property(OdbHandle& h, guint32 oid, const char* key) {
 
 extern "C" const char diskInfoFile[] = "/tmp/usb.info";
 
+namespace {
+
+// 1 when the answer is yes, 0 when no, -1 for a failure.
+int tri_state(const sys::Result<bool>& answer) {
+  return answer ? (*answer ? 1 : 0) : -1;
+}
+
+}  // namespace
+
 int nexalib_usb_disk_add_new_disk_object(OdbHandle* h, const char* argument) {
-  return h ? add_listed_disks(*h, argument ? argument : "", false) : -1;
+  return h ? tri_state(add_listed_disks(*h, argument ? argument : "", false)) : -1;
 }
 int nexalib_add_new_disk(OdbHandle* h, const char* argument) {
-  return h ? add_listed_disks(*h, argument ? argument : "", true) : -1;
+  return h ? tri_state(add_listed_disks(*h, argument ? argument : "", true)) : -1;
 }
 int nexalib_check_disk_exist(OdbHandle* h, int* oid, const char* dev_path, const char* argument) {
   if (!h || !oid || !dev_path) return 0;
-  return refresh_listed_disk(*h, static_cast<guint32>(*oid), dev_path, argument ? argument : "");
+  return tri_state(
+      refresh_listed_disk(*h, static_cast<guint32>(*oid), dev_path, argument ? argument : ""));
 }
 int nexalib_disk_object_isexist(OdbHandle* h, const char* dev_name, const char* bus_type) {
   return h && dev_name && bus_type && disk_object_known(*h, dev_name, bus_type) ? 1 : 0;
@@ -244,10 +254,10 @@ int setBuildLEDFlash_OFF(void) {
 
 int DisplayFailSlot(const char* slot) {
   const auto shown = slot ? panel_number(slot) : std::nullopt;
-  return shown ? show_on_display("CAUTION!", "DISK" + *shown + " WRONG") : -1;
+  return shown && show_on_display("CAUTION!", "DISK" + *shown + " WRONG") ? 0 : -1;
 }
 int setDisplay(const char* first, const char* second) {
-  return show_on_display(first ? first : "", second ? second : "");
+  return show_on_display(first ? first : "", second ? second : "") ? 0 : -1;
 }
 int get_hostdomainname(OdbHandle* h, char* buf) {
   if (!h || !buf) return -1;

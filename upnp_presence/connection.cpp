@@ -70,22 +70,28 @@ void pause_accepting(DeviceState& device) {
             [&device] { device.accept_paused = false; });
 }
 
-void accept_connections(DeviceState& device) {
-  for (auto& slot : device.slots) {
+// Fills the free slots from the listen queue; bit i of the result is set
+// when slot i took a connection.
+unsigned accept_connections(DeviceState& device) {
+  unsigned accepted = 0;
+  for (size_t i = 0; i < device.slots.size(); ++i) {
+    ConnectionSlot& slot = device.slots[i];
     if (slot.busy()) continue;
     const int fd =
         accept4(device.listening_socket.get(), nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (fd < 0) {
       if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM)
         pause_accepting(device);
-      return;
+      break;
     }
     if (fd >= FD_SETSIZE) {  // select could not watch it
       ::close(fd);
-      return;
+      break;
     }
     accept_connection(device, slot, fd);
+    accepted |= 1U << i;
   }
+  return accepted;
 }
 
 // Result of a recv on a connection: false when the connection has ended.
@@ -187,12 +193,18 @@ void connections_pre_select(DeviceState& device, fd_set& read, fd_set& except, i
 }
 
 void connections_post_select(DeviceState& device, const fd_set& read, const fd_set& except) {
-  if (FD_ISSET(device.listening_socket.get(), &read)) accept_connections(device);
-  for (auto& slot : device.slots) {
+  const unsigned accepted =
+      FD_ISSET(device.listening_socket.get(), &read) ? accept_connections(device) : 0;
+  for (size_t i = 0; i < device.slots.size(); ++i) {
+    ConnectionSlot& slot = device.slots[i];
     if (!slot.busy()) continue;
     const int fd = slot.socket.get();
-    if (FD_ISSET(fd, &read)) read_connection(slot);
-    if (slot.busy() && FD_ISSET(fd, &except)) {
+    // A client sends its request as soon as it is connected, so a connection
+    // just accepted is read at once rather than after one more select; when
+    // nothing has come yet the read finds nothing and select waits for it.
+    const bool fresh = (accepted >> i) & 1U;
+    if (fresh || FD_ISSET(fd, &read)) read_connection(slot);
+    if (!fresh && slot.busy() && FD_ISSET(fd, &except)) {
       close_connection(slot);
       slot.body.clear();
     }

@@ -23,6 +23,11 @@ class TimerListTest : public ::testing::Test {
     chain->in_pre_select = false;
     return wait;
   }
+  // Moves the clock to `now`, then runs a pass.
+  int32_t pass_at(uint32_t now) {
+    fake_now = now;
+    return pass();
+  }
   TimerList::Callback record(const std::string& tag) {
     return [this, tag] { log += tag; };
   }
@@ -49,11 +54,9 @@ TEST_F(TimerListTest, FiresInExpiryOrderAndSameExpiryNewestFirst) {
   timer_add(timers, &b, 10, record("3"));
   EXPECT_EQ(pass(), 10);
   EXPECT_EQ(log, "");
-  fake_now = 10;
-  EXPECT_EQ(pass(), 10);
+  EXPECT_EQ(pass_at(10), 10);
   EXPECT_EQ(log, "321");
-  fake_now = 25;
-  pass();
+  pass_at(25);
   EXPECT_EQ(log, "321late");
 }
 
@@ -73,8 +76,7 @@ TEST_F(TimerListTest, RemoveRunsDestroyCallbacksAndNeverTheExpiry) {
   timer_remove(timers, &a);
   EXPECT_EQ(destroyed, 2);
   timer_remove(timers, &destroyed);  // no entries: nothing happens
-  fake_now = 30;
-  pass();
+  pass_at(30);
   EXPECT_EQ(log, "b");
 }
 
@@ -86,8 +88,7 @@ TEST_F(TimerListTest, RemovalFromACallbackCancelsAnEntryDueInTheSamePass) {
     log += "a";
     timer_remove(timers, &b);
   });
-  fake_now = 5;
-  pass();
+  pass_at(5);
   EXPECT_EQ(log, "a");
   EXPECT_TRUE(destroyed);
 }
@@ -110,14 +111,11 @@ TEST_F(TimerListTest, ClockWrapNeitherFreezesNorRushesTimers) {
   timer_add(timers, &b, 100, record("b"));
   EXPECT_EQ(pass(), 100);
   EXPECT_EQ(log, "");
-  fake_now += 100;
-  pass();
+  pass_at(fake_now + 100);
   EXPECT_EQ(log, "b");
-  fake_now += 500;  // now past the wrap, entry a still 400 ms away
-  EXPECT_EQ(pass(), 400);
+  EXPECT_EQ(pass_at(fake_now + 500), 400) << "past the wrap, entry a is still 400 ms away";
   EXPECT_EQ(log, "b");
-  fake_now += 400;
-  pass();
+  pass_at(fake_now + 400);
   EXPECT_EQ(log, "ba");
 }
 

@@ -30,6 +30,14 @@ class UwbTest : public LibraryTest {
       return 0;
     });
   }
+  // The words of a tzattribute command line on radio `index`, its output
+  // redirected into `out_file` in the root.
+  Words attribute_words(const std::string& index, const Words& args, const std::string& out_file) {
+    Words words{"/sbin/tzattribute", "-i", index};
+    words.insert(words.end(), args.begin(), args.end());
+    words.insert(words.end(), {">", path(out_file)});
+    return words;
+  }
 };
 
 TEST_F(UwbTest, AddressForms) {
@@ -107,48 +115,28 @@ TEST_F(UwbTest, LinkFiguresFromToolOutput) {
   using Reader = int (*)(const char*, char*, int, int);
   const struct {
     Reader reader;
-    const char* output;
-    int result;
-    const char* text;
-    Words words;
+    const char *output, *text;
+    const char *attribute, *out_file;  // none: the figure is not read
   } rows[] = {
-      {uwbtzero_get_tx_rate,
-       "1 2 3 4 5 64 7\n",
-       0,
-       "100",
-       {"get", "1004", "33221100", "00005544", ">", "/tmp/txrate.txt"}},
-      {uwbtzero_get_selected_ack,
-       "1 2 3 4 ff 64 7\n",
-       0,
-       "255",
-       {"get", "1004", "33221100", "00005544", ">", "/tmp/ack.txt"}},
-      {uwbtzero_get_rx_diversity,
-       "1 2 3 4 1F\n",
-       0,
-       "1f",
-       {"get", "1005", "33221100", "00005544", ">", "/tmp/rxdiversity"}},
-      {uwbtzero_get_link_signal_strength,
-       "1 2 3 ffffffc4\n",
-       0,
-       "-60",
-       {"get", "1006", "33221100", "00005544", ">", "/tmp/rssi"}},
-      {uwbtzero_get_tx_rate, "1 2 3 4 5\n", 0, "unchanged", {}},  // too few fields
-      {uwbtzero_get_rx_diversity, "1 2 x 4 5\n", 0, "unchanged", {}},
-      {uwbtzero_get_link_signal_strength, "", 0, "unchanged", {}},
+      {uwbtzero_get_tx_rate, "1 2 3 4 5 64 7\n", "100", "1004", "/tmp/txrate.txt"},
+      {uwbtzero_get_selected_ack, "1 2 3 4 ff 64 7\n", "255", "1004", "/tmp/ack.txt"},
+      {uwbtzero_get_rx_diversity, "1 2 3 4 1F\n", "1f", "1005", "/tmp/rxdiversity"},
+      {uwbtzero_get_link_signal_strength, "1 2 3 ffffffc4\n", "-60", "1006", "/tmp/rssi"},
+      {uwbtzero_get_tx_rate, "1 2 3 4 5\n", "unchanged", nullptr, nullptr},  // too few fields
+      {uwbtzero_get_rx_diversity, "1 2 x 4 5\n", "unchanged", nullptr, nullptr},
+      {uwbtzero_get_link_signal_strength, "", "unchanged", nullptr, nullptr},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.output);
     commands = {};
     tool_prints("/sbin/tzattribute", row.output);
     char buf[16] = "unchanged";
-    EXPECT_EQ(row.reader("33221100_00005544", buf, sizeof buf, 3), row.result);
+    EXPECT_EQ(row.reader("33221100_00005544", buf, sizeof buf, 3), 0);
     EXPECT_STREQ(buf, row.text);
     ASSERT_EQ(commands.lines.size(), 1u);
-    if (row.words.empty()) continue;
-    Words expected{"/sbin/tzattribute", "-i", "3"};
-    expected.insert(expected.end(), row.words.begin(), row.words.end());
-    expected.back() = path(expected.back());
-    EXPECT_EQ(shell_words(commands.lines[0]), expected);
+    if (!row.attribute) continue;
+    EXPECT_EQ(shell_words(commands.lines[0]),
+              attribute_words("3", {"get", row.attribute, "33221100", "00005544"}, row.out_file));
   }
 }
 
@@ -157,8 +145,8 @@ TEST_F(UwbTest, ConnectionStateAndDeviceMode) {
   char buf[8] = "";
   EXPECT_EQ(uwbtzero_get_connection_manager_state(buf, sizeof buf, 1), 0);
   EXPECT_STREQ(buf, "2");
-  EXPECT_EQ(shell_words(commands.lines[0]), (Words{"/sbin/tzattribute", "-i", "1", "get", "0x0e",
-                                                   ">", path("/tmp/conmanager.txt")}));
+  EXPECT_EQ(shell_words(commands.lines[0]),
+            attribute_words("1", {"get", "0x0e"}, "/tmp/conmanager.txt"));
   const struct {
     const char* output;
     int result;
@@ -194,15 +182,14 @@ TEST_F(UwbTest, SettersPassEachValueAsOneWord) {
   uwbtzero_set_rxdiversity("33221100_00005544", "3", 5);
   uwbtzero_set_rxdiversity("noUnderscore", "a b", 5);
   ASSERT_EQ(commands.lines.size(), 3u);
-  EXPECT_EQ(shell_words(commands.lines[0]),
-            (Words{"/sbin/tzattribute", "-i", "5", "set", "1004", "33221100", "00005544", "64", "1",
-                   ">", path("/tmp/set_txrate")}));
-  EXPECT_EQ(shell_words(commands.lines[1]),
-            (Words{"/sbin/tzattribute", "-i", "5", "set", "1005", "33221100", "00005544", "3", ">",
-                   path("/tmp/set_rxdiversity")}));
+  EXPECT_EQ(
+      shell_words(commands.lines[0]),
+      attribute_words("5", {"set", "1004", "33221100", "00005544", "64", "1"}, "/tmp/set_txrate"));
+  EXPECT_EQ(
+      shell_words(commands.lines[1]),
+      attribute_words("5", {"set", "1005", "33221100", "00005544", "3"}, "/tmp/set_rxdiversity"));
   EXPECT_EQ(shell_words(commands.lines[2]),
-            (Words{"/sbin/tzattribute", "-i", "5", "set", "1005", "noUnderscore", "a b", ">",
-                   path("/tmp/set_rxdiversity")}));
+            attribute_words("5", {"set", "1005", "noUnderscore", "a b"}, "/tmp/set_rxdiversity"));
 }
 
 class UwbHostile : public UwbTest, public ::testing::WithParamInterface<testing::HostileValue> {};
@@ -217,10 +204,9 @@ TEST_P(UwbHostile, AddressHalvesAndValuesStayLiteralWords) {
     return;
   }
   ASSERT_EQ(commands.lines.size(), 1u);
-  Words expected{"/sbin/tzattribute", "-i", "0", "set", "1004", "A" + value, "B" + value, "7"};
-  if (!value.empty()) expected.push_back(value);
-  expected.insert(expected.end(), {">", path("/tmp/set_txrate")});
-  EXPECT_EQ(shell_words(commands.lines[0]), expected);
+  Words args{"set", "1004", "A" + value, "B" + value, "7"};
+  if (!value.empty()) args.push_back(value);
+  EXPECT_EQ(shell_words(commands.lines[0]), attribute_words("0", args, "/tmp/set_txrate"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Hostile, UwbHostile, ::testing::ValuesIn(testing::hostile_values()),

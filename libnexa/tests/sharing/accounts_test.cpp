@@ -159,8 +159,11 @@ class AccountHostile : public AccountFilesTest,
         "([A-Za-z_][A-Za-z0-9._-]{0,31}(,[A-Za-z_][A-Za-z0-9._-]{0,31})*)?");
     return !std::regex_match(value, members);
   }
-  // Either nothing changed, or the one expected line was added.
-  void expect_one_line_or_none(const char* file, const std::string& before, bool refused) {
+  // Runs `add`; then either nothing changed, or the one expected line was added.
+  template <typename Add>
+  void expect_one_line_or_none(const char* file, bool refused, Add add) {
+    const std::string before = read_file(file);
+    add();
     const std::string after = read_file(file);
     if (refused) {
       EXPECT_EQ(after, before) << file;
@@ -177,21 +180,14 @@ TEST_P(account_hostile, NeverAddsARecord) {
   // The C functions see the value up to a NUL.
   const std::string value = GetParam().value.substr(0, GetParam().value.find('\0'));
   seed(kRootPasswd, "users:x:100:\n");
-  std::string before = read_file("/etc/passwd");
-  add_user(value.c_str(), 0, 0);
-  expect_one_line_or_none("/etc/passwd", before, breaks_name(value));
-
+  expect_one_line_or_none("/etc/passwd", breaks_name(value), [&] { add_user(value.c_str()); });
   seed(kRootPasswd, "users:x:100:\n");
-  before = read_file("/etc/passwd");
-  add_user("u", 0, 0, value.c_str(), value.c_str());
-  expect_one_line_or_none("/etc/passwd", before, breaks_field(value));
-
-  before = read_file("/etc/group");
-  nexalib_addgroup(value.c_str(), 0, "a,b");
-  expect_one_line_or_none("/etc/group", before, breaks_name(value));
-  before = read_file("/etc/group");
-  nexalib_addgroup("g", 0, value.c_str());
-  expect_one_line_or_none("/etc/group", before, breaks_members(value));
+  expect_one_line_or_none("/etc/passwd", breaks_field(value),
+                          [&] { add_user("u", 0, 0, value.c_str(), value.c_str()); });
+  expect_one_line_or_none("/etc/group", breaks_name(value),
+                          [&] { nexalib_addgroup(value.c_str(), 0, "a,b"); });
+  expect_one_line_or_none("/etc/group", breaks_members(value),
+                          [&] { nexalib_addgroup("g", 0, value.c_str()); });
 }
 
 TEST_P(account_hostile, RecordsWithBrokenFieldsAreRefused) {

@@ -26,6 +26,14 @@ PropsPtr props(const testing::Props& values) {
   return p;
 }
 
+// A folder share's values: the name, not a disk, for all or not, then the
+// access lists.
+testing::Props folder_share(const std::string& name, const char* for_all = "1",
+                            testing::Props lists = {}) {
+  lists.insert(lists.begin(), {{"name", name}, {"isDisk", "0"}, {"allowForAll", for_all}});
+  return lists;
+}
+
 std::string joined(const testing::OwnedList& list) {
   std::string text;
   for (const std::string& item : testing::items(list)) text += item;
@@ -70,25 +78,18 @@ TEST_F(FtpSharesTest, BlocksAsProftpdReadsThem) {
     const char* golden;
     std::string block;
   } rows[] = {
-      {"ftp_public_share", share_block({{"name", "public"},
-                                        {"isDisk", "0"},
-                                        {"allowForAll", "1"},
-                                        {"allowRWUsers", "&ann&"},
-                                        {"allowROGroups", "&staff&"}})},
-      {"ftp_private_share", share_block({{"name", "team"},
-                                         {"isDisk", "0"},
-                                         {"allowForAll", "0"},
-                                         {"allowROUsers", "&ann&bob&"},
-                                         {"allowROGroups", "&staff&"},
-                                         {"allowRWUsers", "&carl&"},
-                                         {"allowRWGroups", "&admins&family&"}})},
-      {"ftp_rw_only_share",
+      {"ftp_public_share",
        share_block(
-           {{"name", "drop"}, {"isDisk", "0"}, {"allowForAll", "0"}, {"allowRWUsers", "&dave&"}})},
+           folder_share("public", "1", {{"allowRWUsers", "&ann&"}, {"allowROGroups", "&staff&"}}))},
+      {"ftp_private_share", share_block(folder_share("team", "0",
+                                                     {{"allowROUsers", "&ann&bob&"},
+                                                      {"allowROGroups", "&staff&"},
+                                                      {"allowRWUsers", "&carl&"},
+                                                      {"allowRWGroups", "&admins&family&"}}))},
+      {"ftp_rw_only_share", share_block(folder_share("drop", "0", {{"allowRWUsers", "&dave&"}}))},
       {"ftp_disk_share",
        share_block({{"name", "usb"}, {"mountPoint", "/mnt/disk2"}, {"allowForAll", "1"}})},
-      {"ftp_blank_name_share",
-       share_block({{"name", "my \"files\""}, {"isDisk", "0"}, {"allowForAll", "1"}})},
+      {"ftp_blank_name_share", share_block(folder_share("my \"files\""))},
       {"ftp_user_home", home_block({{"name", "ann"}, {"createDir", "1"}}, &flag)},
       {"ftp_hidden_user", home_block({{"name", "hidden"}, {"createDir", "0"}})},
   };
@@ -107,8 +108,7 @@ TEST_F(FtpSharesTest, BlocksAsProftpdReadsThem) {
 TEST_F(FtpSharesTest, UsersTooManyForOneLineGetALineEach) {
   std::string users = "&";
   for (int i = 0; i < 500; ++i) users += "user" + std::to_string(1000 + i) + "&";
-  const std::string block = share_block(
-      {{"name", "many"}, {"isDisk", "0"}, {"allowForAll", "0"}, {"allowRWUsers", users}});
+  const std::string block = share_block(folder_share("many", "0", {{"allowRWUsers", users}}));
   EXPECT_EQ(count(block, "\nAllowUser user"), 500u);
   expect_proftpd_accepts(block);
 }
@@ -162,13 +162,13 @@ TEST_F(FtpSharesTest, RemovalFreesTheBlockOnly) {
 }
 
 TEST_F(FtpSharesTest, ModifyingMovesTheBlockToTheEnd) {
-  const PropsPtr share = props({{"name", "a"}, {"isDisk", "0"}, {"allowForAll", "1"}});
+  const PropsPtr share = props(folder_share("a"));
   write_file(kConf, "ServerName nas");
   ASSERT_EQ(modftp_modify_ftp_conf(odb, 0, share.get()), 0);
   const std::string a_block = read_file(kConf).substr(std::string("ServerName nas\n").size());
   EXPECT_TRUE(read_file(kConf).starts_with("ServerName nas\n<Directory /mnt/sys/a>\n"))
       << "the last line stays whole";
-  const std::string b_block = share_block({{"name", "b"}, {"isDisk", "0"}, {"allowForAll", "1"}});
+  const std::string b_block = share_block(folder_share("b"));
   write_file(kConf, a_block + b_block);
   ASSERT_EQ(modftp_modify_ftp_conf(odb, 0, share.get()), 0);
   EXPECT_EQ(read_file(kConf), b_block + a_block);
@@ -191,7 +191,7 @@ TEST_F(FtpSharesTest, ModifyingMovesTheBlockToTheEnd) {
 TEST_F(FtpSharesTest, BlocksAddedAtOnceAllLand) {
   const auto add_share = [this](int w, int i) {
     const std::string name = "s" + std::to_string(w) + "_" + std::to_string(i);
-    const PropsPtr share = props({{"name", name}, {"isDisk", "0"}, {"allowForAll", "1"}});
+    const PropsPtr share = props(folder_share(name));
     return modftp_modify_ftp_conf(odb, 0, share.get()) == 0;
   };
   testing::expect_no_edit_lost([this] { write_file(kConf, ""); }, add_share,
@@ -226,7 +226,7 @@ TEST_F(FtpSharesTest, ServiceBlocksStayOneEach) {
 TEST_F(FtpSharesTest, FailedWritesAndMissingPropsAreFailures) {
   write_file("/usr/ruvoro/etc/.keep", "");
   ASSERT_EQ(::mkdir(path(kConf).c_str(), 0755), 0) << "a directory where the file goes";
-  const PropsPtr share = props({{"name", "a"}, {"isDisk", "0"}, {"allowForAll", "1"}});
+  const PropsPtr share = props(folder_share("a"));
   const PropsPtr user = props({{"name", "eve"}, {"createDir", "1"}});
   EXPECT_EQ(modftp_modify_ftp_conf(odb, 0, share.get()), -1);
   EXPECT_EQ(user_handler_modify_ftp_conf(odb, 0, user.get(), 1), -1);
@@ -289,11 +289,8 @@ TEST_P(FtpHostileTest, NamesNeverAddLinesOrBlocks) {
   const std::string v = value();
   const bool too_long = v.size() >= kLinePiece;
   const bool named = is_acceptable(ValueKind::kShareName, v) && !too_long;
-  const std::string share = share_block({{"name", v},
-                                         {"isDisk", "0"},
-                                         {"allowForAll", "0"},
-                                         {"allowRWUsers", "&" + v + "&ann&"},
-                                         {"allowROGroups", "&" + v + "&staff&"}});
+  const std::string share = share_block(folder_share(
+      v, "0", {{"allowRWUsers", "&" + v + "&ann&"}, {"allowROGroups", "&" + v + "&staff&"}}));
   expect_block_unless(!named, share);
   const std::string home = home_block({{"name", v}, {"createDir", "1"}}, nullptr, "/mnt/users");
   expect_block_unless(!named || !is_acceptable(ValueKind::kAccountName, v), home);

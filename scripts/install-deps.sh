@@ -3,11 +3,12 @@
 # the project. Safe to re-run: it only asks apt for packages that are missing,
 # and it never lets a package start a daemon in this network namespace.
 #
-#   scripts/install-deps.sh [build|services]
+#   scripts/install-deps.sh [build|services|bench]
 #
 # "build" is what the builds and the unit tests need, "services" the real
 # services and clients of the example appliance; without an argument, both.
-# The test command installs the second group while it builds.
+# The test command installs the second group while it builds. "bench" adds
+# the peers and tools the benchmarks measure against (bench/run.sh).
 set -euo pipefail
 
 build_packages=(
@@ -27,12 +28,14 @@ service_packages=(
   samba smbclient isc-dhcp-client busybox-static openssl
   lighttpd chromium python3-websocket
 )
+bench_packages=(minidlna strace)
 case ${1:-all} in
   build) packages=("${build_packages[@]}") ;;
   services) packages=("${service_packages[@]}") ;;
+  bench) packages=("${build_packages[@]}" "${bench_packages[@]}") ;;
   all) packages=("${build_packages[@]}" "${service_packages[@]}") ;;
   *)
-    echo "usage: $0 [build|services]" >&2
+    echo "usage: $0 [build|services|bench]" >&2
     exit 2
     ;;
 esac

@@ -42,9 +42,10 @@ void close_connection(ConnectionSlot& slot) {
 void send_reply(ConnectionSlot& slot, std::string_view reply) {
   // Replies are small and the connection's send buffer is empty, so one
   // non-blocking send goes through; a peer that has gone must not raise
-  // SIGPIPE.
+  // SIGPIPE. The close follows at once, so the reply is held back for it
+  // and leaves in one packet with the connection's end.
   if (!reply.empty())
-    send(slot.socket.get(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+    send(slot.socket.get(), reply.data(), reply.size(), MSG_NOSIGNAL | MSG_DONTWAIT | MSG_MORE);
   close_connection(slot);
 }
 

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_rows.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -130,6 +132,10 @@ int main(int argc, char** argv) {
       pairs, median(nexa_wall), median(nexa_cpu), median(glib_wall), median(glib_cpu));
   std::printf("median ratio libnexa/GLib: wall %.3f, CPU %.3f\n", median(wall_ratio),
               cpu_ratio.empty() ? 0.0 : median(cpu_ratio));
+  print_row("CGI start-up, wall", median(nexa_wall), "ms", "GLib alone", median(glib_wall),
+            median(wall_ratio));
+  print_row("CGI start-up, CPU", median(nexa_cpu), "ms", "GLib alone", median(glib_cpu),
+            cpu_ratio.empty() ? 0.0 : median(cpu_ratio));
   print_loader_statistics("libnexa", argv[1]);
   print_loader_statistics("GLib", argv[2]);
   return 0;

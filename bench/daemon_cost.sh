@@ -27,7 +27,7 @@ trap 'exit 130' INT
 trap 'exit 143' TERM
 
 # CPU nanoseconds the process has used so far, all of its threads.
-cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { print ns }'; }
+cpu_ns() { cat /proc/"$1"/task/*/schedstat | awk '{ ns += $1 } END { printf "%.0f\n", ns }'; }
 
 median() {
   sort -g | awk '{ v[NR] = $1 } END {

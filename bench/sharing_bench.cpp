@@ -2,7 +2,8 @@
 // tools, side by side in one run. Prints medians and ratios.
 //
 // Usage: nexa_sharing_bench [additions] [useradd runs] [shares]   (as root:
-// useradd needs it; defaults 1000, 200 and 500)
+// useradd needs it; defaults 1000, 200 and 500: the shares already in
+// smb.conf when 100 more are timed)
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -19,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "bench_rows.h"
 #include "nexalib.h"
 #include "odb_standin.h"
 
@@ -94,11 +96,14 @@ std::string bench_name(int i) {
   return "bench" + std::to_string(i);
 }
 
-// ---- Accounts: nexalib_adduser (and with its group) against useradd.
+// ---- Accounts: nexalib_adduser (and with its group) against useradd, and
+// nexalib_addgroup against groupadd.
 void bench_accounts(const fs::path& base, int additions, int useradd_runs) {
   const fs::path ours = base / "nexalib", ours_with_groups = base / "nexalib-groups";
   const fs::path theirs = base / "useradd";
-  for (const fs::path& root : {ours, ours_with_groups, theirs}) make_account_root(root);
+  const fs::path our_groups = base / "nexalib-addgroup", their_groups = base / "groupadd";
+  for (const fs::path& root : {ours, ours_with_groups, theirs, our_groups, their_groups})
+    make_account_root(root);
 
   bool failed = false;
   setenv("NEXALIB_ROOT", ours.c_str(), 1);
@@ -110,10 +115,17 @@ void bench_accounts(const fs::path& base, int additions, int useradd_runs) {
     const passwd* p = nexalib_adduser(bench_name(i).c_str(), "x", 0, 0, "", "/nohome", "/bin/sh");
     failed |= !p || nexalib_addgroup(bench_name(i).c_str(), static_cast<int>(p->pw_gid), "") != 0;
   });
+  setenv("NEXALIB_ROOT", our_groups.c_str(), 1);
+  const double addgroup_ms = median_ms(
+      additions, [&](int i) { failed |= nexalib_addgroup(bench_name(i).c_str(), 0, "") != 0; });
   unsetenv("NEXALIB_ROOT");
   const double useradd_ms = median_ms(useradd_runs, [&](int i) {
     failed |= run_quietly({"/usr/sbin/useradd", "--root", theirs.string(), "-M", "-s", "/bin/sh",
                            bench_name(i)}) != 0;
+  });
+  const double groupadd_ms = median_ms(useradd_runs, [&](int i) {
+    failed |=
+        run_quietly({"/usr/sbin/groupadd", "--root", their_groups.string(), bench_name(i)}) != 0;
   });
 
   std::printf("accounts: additions to a %d-line passwd, median per addition\n", kExistingAccounts);
@@ -127,12 +139,23 @@ void bench_accounts(const fs::path& base, int additions, int useradd_runs) {
       "  useradd / nexalib_adduser: %.1fx; useradd / adduser + addgroup: %.1fx"
       " (target: under 2 ms, at least 5x)\n",
       useradd_ms / adduser_ms, useradd_ms / with_group_ms);
-  if (failed) std::printf("  SOME ADDITIONS FAILED: the figures are not valid\n");
+  std::printf("  nexalib_addgroup (%d additions):                %8.3f ms\n", additions,
+              addgroup_ms);
+  std::printf("  groupadd --root (%d additions):                  %8.3f ms\n", useradd_runs,
+              groupadd_ms);
+  if (failed) {
+    std::printf("  SOME ADDITIONS FAILED: the figures are not valid\n");
+    return;
+  }
+  print_row("account add, 10,000-line passwd", adduser_ms, "ms", "useradd --root", useradd_ms);
+  print_row("group add, 10,000-line group", addgroup_ms, "ms", "groupadd --root", groupadd_ms);
 }
 
 // ---- smb.conf shares: a folder share added the way its handler adds it:
-// load the file, add the section, write the file back.
-void bench_shares(const fs::path& base, int shares) {
+// load the file, add the section, write the file back; the first `existing`
+// shares are only the file's content, the next 100 are timed.
+void bench_shares(const fs::path& base, int existing) {
+  constexpr int kTimed = 100;
   const fs::path root = base / "shares";
   fs::create_directories(root / "etc");
   fs::create_directories(root / "mnt/system");
@@ -152,7 +175,7 @@ void bench_shares(const fs::path& base, int shares) {
     into.push_back(std::chrono::duration<double, std::milli>(now - since).count());
     since = now;
   };
-  const double whole_ms = median_ms(shares, [&](int i) {
+  const auto add_share = [&](int i) {
     OdbProps* share = odb_props_new();
     odb_props_set(share, "name", ("share" + std::to_string(i)).c_str());
     odb_props_set(share, "isDisk", "0");
@@ -170,14 +193,27 @@ void bench_shares(const fs::path& base, int shares) {
     lap(since, write_ms);
     nexalib_g_slist_free_all_hash(sections);
     odb_props_destroy(share);
-  });
+  };
+  for (int i = 0; i < existing; ++i) add_share(i);
+  load_ms.clear();
+  add_ms.clear();
+  write_ms.clear();
+  const double whole_ms = median_ms(kTimed, [&](int i) { add_share(existing + i); });
   odb_handle_destroy(h);
   unsetenv("NEXALIB_ROOT");
-  std::printf("shares: %d folder shares added one by one (load, add, write back)\n", shares);
+  std::printf(
+      "shares: %d folder shares added one by one to a %d-share smb.conf (load, add,"
+      " write back)\n",
+      kTimed, existing);
   std::printf("  median per share: %8.3f ms (target: under 2 ms)\n", whole_ms);
   std::printf("  of which: load %.3f ms, add (section and directory) %.3f ms, write %.3f ms\n",
               median_of(load_ms), median_of(add_ms), median_of(write_ms));
-  if (failed) std::printf("  SOME SHARES FAILED: the figures are not valid\n");
+  if (failed) {
+    std::printf("  SOME SHARES FAILED: the figures are not valid\n");
+    return;
+  }
+  const std::string what = "share add, " + std::to_string(existing) + "-share smb.conf";
+  print_row(what.c_str(), whole_ms, "ms");
 }
 
 }  // namespace

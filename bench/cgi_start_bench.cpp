@@ -44,6 +44,7 @@ Run run_once(const char* program, const char* debug, const char* err) {
                                        "REQUEST_METHOD=GET", "PATH=/usr/bin:/bin"};
   if (debug) env_text.push_back(std::string("LD_DEBUG=") + debug);
   std::vector<char*> env;
+  env.reserve(env_text.size() + 1);
   for (std::string& text : env_text) env.push_back(text.data());
   env.push_back(nullptr);
   char* args[] = {const_cast<char*>(program), nullptr};
@@ -63,7 +64,9 @@ Run run_once(const char* program, const char* debug, const char* err) {
     std::exit(1);
   }
   const double wall = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-  const auto ms = [](const timeval& t) { return t.tv_sec * 1e3 + t.tv_usec / 1e3; };
+  const auto ms = [](const timeval& t) {
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_usec) / 1e3;
+  };
   return {wall, ms(usage.ru_utime) + ms(usage.ru_stime)};
 }
 

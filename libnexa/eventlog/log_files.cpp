@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <cstdio>
 #include <cerrno>
+#include <cstdio>
 
 #include "core/config_values.h"
 #include "core/owners.h"
@@ -65,7 +65,7 @@ sys::Status check_log_size(std::string_view path) {
   // A log that cannot be read counts as a failed status read: no rotation.
   const sys::Result<LockedLog> log = lock_log(path, O_RDONLY);
   return log && rotate_if_full(path, *log) == Rotation::kFailed ? sys::Status::failure(EIO)
-                                                                 : sys::Status::success();
+                                                                : sys::Status::success();
 }
 
 sys::Status append_entry(std::string_view path, std::string_view text, bool stamped) {

@@ -151,8 +151,8 @@ sys::Status add_user(Account& account) {
   // The scan and the append under one lock, so no other writer takes the
   // same id in between.
   const sys::Result<LockHold> lock = LockHold::take(LockScope::kAccounts);
-  sys::Result<UniqueFd> file = lock ? open_for_append(sys::kPasswdFile)
-                                    : sys::Result<UniqueFd>(lock.status());
+  sys::Result<UniqueFd> file =
+      lock ? open_for_append(sys::kPasswdFile) : sys::Result<UniqueFd>(lock.status());
   if (!file) {
     say_at(NEXA_ORIGIN(kSource), "Fail to open passwd file, err:%s\n", std::strerror(file.error()));
     return file.status();

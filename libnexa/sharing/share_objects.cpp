@@ -29,7 +29,7 @@ void set_one(OdbHandle& h, guint32 oid, const char* ns, std::string_view key,
 
 // Creates a whole-disk share object; fails when the daemon refuses it.
 sys::Status create_disk_share(OdbHandle& h, std::string_view name, std::string_view mount_point,
-                       const char* description, bool no_write_conf) {
+                              const char* description, bool no_write_conf) {
   const PropsPtr share = new_props();
   odb_props_set(share.get(), "name", std::string(name).c_str());
   odb_props_set(share.get(), "mountPoint", std::string(mount_point).c_str());
@@ -39,7 +39,7 @@ sys::Status create_disk_share(OdbHandle& h, std::string_view name, std::string_v
   if (no_write_conf) odb_props_set(share.get(), "nowriteconf", "1");
   odb_props_set(share.get(), "isDisk", "1");
   return odb_create_cmnd(&h, "FolderShare", share.get()) != 0 ? sys::Status::success()
-                                                               : sys::Status::failure(EIO);
+                                                              : sys::Status::failure(EIO);
 }
 
 // NFS exports a whole disk to everybody.

@@ -32,7 +32,7 @@ sys::Result<bool> add_listed_disks(OdbHandle& h, std::string_view argument, bool
 // Refreshes the object oid from the listed disk at dev_path; whether it was
 // listed, or the failure to have the listing.
 sys::Result<bool> refresh_listed_disk(OdbHandle& h, guint32 oid, std::string_view dev_path,
-                        std::string_view argument);
+                                      std::string_view argument);
 // Whether a "Disk" object for the device exists on the same kind of bus.
 bool disk_object_known(OdbHandle& h, std::string_view dev_name, std::string_view bus_type);
 

@@ -18,7 +18,7 @@ build_packages=(
   clang libclang-rt-14-dev clang-format clang-tidy ccache
   g++-arm-linux-gnueabihf libglib2.0-dev:armhf
   qemu-user libgtest-dev:armhf libgmock-dev:armhf
-  iproute2 procps psmisc
+  iproute2 procps psmisc man-db
   apache2-utils curl
   python3 python3-gi gir1.2-gupnp-1.6 miniupnpc gupnp-tools
   samba-common-bin proftpd-core passwd

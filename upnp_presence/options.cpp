@@ -48,6 +48,13 @@ Options parse_options(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--help") usage(program, 0);
+    if (arg == "--version") {
+      // The usage text stays as it always was; packagers and scripts ask
+      // for the version on its own.
+      std::printf("upnp_presence %s\n", PRESENCE_VERSION);
+      (void)std::fflush(stdout);
+      std::exit(0);
+    }
     if (arg != "--name" && arg != "--port") continue;
     if (i + 1 >= argc) usage(program, 1);
     const char* value = argv[++i];

@@ -18,7 +18,8 @@ struct Options {
 [[noreturn]] void usage(const char* program, int status);
 
 // Scans the arguments left to right; later options win, unknown ones are
-// ignored. "--help" and an option without its value end the process.
+// ignored. "--help", "--version" and an option without its value end the
+// process.
 Options parse_options(int argc, char** argv);
 
 // "--name" as given, or "<host> (Zentra Lite)", with "Media Server" for an

@@ -82,6 +82,9 @@ TEST(ParseOptions, HelpPrintsTheUsageAndMissingValuesFail) {
   EXPECT_EQ(no_name.status, 1);
   EXPECT_EQ(no_name.out, usage);
   EXPECT_EQ(parse_in_child({"prog", "--port"}).status, 1);
+  const Exit version = parse_in_child({"prog", "--name", "x", "--version", "--help"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "upnp_presence " PRESENCE_VERSION "\n");
 }
 
 TEST(FriendlyName, FromTheOptionOrTheHostName) {

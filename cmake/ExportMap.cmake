@@ -1,7 +1,8 @@
 # Writes a linker version script that exports exactly the functions a public
-# header marks with NEXALIB_API and keeps everything else local (template
-# instantiations of the C++ runtime would otherwise leak out as weak symbols).
-function(nexa_export_map header output)
+# header marks with NEXALIB_API, under the version node `node`, and keeps
+# everything else local (template instantiations of the C++ runtime would
+# otherwise leak out as weak symbols).
+function(nexa_export_map header node output)
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${header})
   file(READ ${header} text)
   # Declarations start a line; the macro's own #define lines do not.
@@ -16,5 +17,6 @@ function(nexa_export_map header output)
   endforeach()
   list(SORT names)
   list(JOIN names ";\n    " body)
-  file(CONFIGURE OUTPUT ${output} CONTENT "{\n  global:\n    ${body};\n  local: *;\n};\n" @ONLY)
+  file(CONFIGURE OUTPUT ${output} CONTENT "${node} {\n  global:\n    ${body};\n  local: *;\n};\n"
+       @ONLY)
 endfunction()

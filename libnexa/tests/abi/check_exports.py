@@ -5,7 +5,14 @@ the configuration client's interface (the library's own odb_* operations are
 fine).
 Also checks the header's contract: no declaration depends on the size of
 time or file offsets, and every operation that returns a pointer says, in
-the comment that ends on the line directly above it, who owns the result."""
+the comment that ends on the line directly above it, who owns the result.
+And the ABI: the library's soname, its exports' version node and the
+header's declarations must be those of the committed list, so an export
+removed or changed (or added) fails until the list, and for a removal or a
+change the soname, are changed on purpose.
+
+  check_exports.py LIBRARY HEADER CLIENT_HEADER ABI_LIST
+  check_exports.py --write HEADER SONAME NODE > ABI_LIST   (a new list)"""
 import re
 import subprocess
 import sys
@@ -66,25 +73,110 @@ def unowned_pointers(header_path):
 
 
 def exported(library_path):
-    out = subprocess.run(["nm", "-D", "--defined-only", library_path],
+    """The defined dynamic symbols, each with its version node ("" for
+    none); the version definitions themselves (type A) are left out."""
+    out = subprocess.run(["nm", "-D", "--defined-only", "--with-symbol-versions", library_path],
                          check=True, capture_output=True, text=True).stdout
-    names = set()
+    names = {}
     for line in out.splitlines():
         parts = line.split()
         if len(parts) == 3 and parts[1] not in ("A",):
-            names.add(parts[2].split("@")[0])
+            name, _, node = parts[2].partition("@")
+            names[name] = node.lstrip("@")
     return names
 
 
-def main():
-    library, header, client_header = sys.argv[1], sys.argv[2], sys.argv[3]
-    want, have = declared(header), exported(library)
+def declarations(header_path):
+    """Each export's declaration as the header writes it, blanks collapsed,
+    keyed by name."""
+    text = re.sub(r"/\*.*?\*/", "", open(header_path, encoding="utf-8").read(), flags=re.S)
+    found = {}
+    for m in re.finditer(r"^NEXALIB_API\b([^;]*);", text, flags=re.M):
+        decl = re.sub(r"\s+", " ", m.group(1)).strip()
+        decl = re.sub(r"\( ", "(", re.sub(r" \)", ")", decl))
+        name = re.findall(r"([A-Za-z_]\w*)\s*[(\[]", decl)[0]
+        found[name] = decl + ";"
+    # The layouts and constants callers compile in are part of it too.
+    for m in re.finditer(r"^typedef struct (\w+) \{.*?\} \w+;", text, flags=re.M | re.S):
+        found["struct " + m.group(1)] = re.sub(r"\s+", " ", m.group(0))
+    for m in re.finditer(r"^#define ((?!NEXALIB_(H|API|PRINTF)\b)\w+) (.+)$", text, flags=re.M):
+        found["define " + m.group(1)] = f"#define {m.group(1)} {m.group(3).strip()}"
+    return found
+
+
+def soname_of(library_path):
+    out = subprocess.run(["readelf", "-d", library_path], check=True, capture_output=True,
+                         text=True).stdout
+    m = re.search(r"\(SONAME\).*\[(.*)\]", out)
+    return m.group(1) if m else ""
+
+
+ABI_HEAD = """# libnexa's ABI: the soname, the version node of the exports, and every
+# export as include/nexalib.h declares it. The export check holds the built
+# library and the header to this list. Adding an operation adds its line;
+# removing or changing one breaks callers built against the old library:
+# change the soname (and the node) with it, on purpose.
+"""
+
+
+def read_abi(path):
+    soname, node, decls = "", "", {}
+    for line in open(path, encoding="utf-8"):
+        line = line.strip()
+        if not line:
+            continue
+        if line.startswith("# ") or line == "#":
+            continue
+        if line.startswith("soname "):
+            soname = line.split(None, 1)[1]
+        elif line.startswith("node "):
+            node = line.split(None, 1)[1]
+        elif line.startswith("typedef struct "):
+            decls["struct " + line.split()[2]] = line
+        elif line.startswith("#define "):
+            decls["define " + line.split()[1]] = line
+        else:
+            decls[re.findall(r"([A-Za-z_]\w*)\s*[(\[]", line)[0]] = line
+    return soname, node, decls
+
+
+def abi_problems(library, header, abi_path, have):
+    soname, node, listed = read_abi(abi_path)
     problems = []
+    if soname_of(library) != soname:
+        problems.append(f"soname {soname_of(library)!r}, the ABI list says {soname!r}")
+    for name in sorted(n for n, v in have.items() if v != node):
+        problems.append(f"exported outside version node {node}: {name}")
+    declared_now = declarations(header)
+    for name in sorted(listed):
+        if name not in declared_now:
+            problems.append(f"removed since the committed ABI: {name}")
+        elif declared_now[name] != listed[name]:
+            problems.append(f"changed since the committed ABI: {declared_now[name]} "
+                            f"(was {listed[name]})")
+    for name in sorted(set(declared_now) - set(listed)):
+        problems.append(f"added, not yet in the committed ABI: {declared_now[name]}")
+    return problems
+
+
+def write_abi(header, soname, node):
+    print(ABI_HEAD + f"soname {soname}\nnode {node}")
+    for name in sorted(declarations(header)):
+        print(declarations(header)[name])
+    return 0
+
+
+def main():
+    if sys.argv[1] == "--write":
+        return write_abi(*sys.argv[2:5])
+    library, header, client_header, abi_path = sys.argv[1:5]
+    want, have = declared(header), exported(library)
+    problems = abi_problems(library, header, abi_path, have)
     if not want:
         problems.append("the header declares no operation")
-    for name in sorted(want - have):
+    for name in sorted(want - set(have)):
         problems.append(f"declared but not exported: {name}")
-    for name in sorted(have - want):
+    for name in sorted(set(have) - want):
         problems.append(f"exported but not declared: {name}")
     for name in unowned_pointers(header):
         problems.append(f"returns a pointer without saying who owns it: {name}")
@@ -93,7 +185,7 @@ def main():
     client = client_functions(client_header)
     if not client:
         problems.append("the client header declares no function")
-    for name in sorted(have & client):
+    for name in sorted(set(have) & client):
         problems.append(f"defines a function of the client library: {name}")
     for line in problems:
         print(line)

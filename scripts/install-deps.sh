@@ -3,12 +3,13 @@
 # the project. Safe to re-run: it only asks apt for packages that are missing,
 # and it never lets a package start a daemon in this network namespace.
 #
-#   scripts/install-deps.sh [build|services|bench]
+#   scripts/install-deps.sh [build|services|bench|packages]
 #
 # "build" is what the builds and the unit tests need, "services" the real
 # services and clients of the example appliance; without an argument, both.
 # The test command installs the second group while it builds. "bench" adds
-# the peers and tools the benchmarks measure against (bench/run.sh).
+# the peers and tools the benchmarks measure against (bench/run.sh),
+# "packages" Debian's packaging tools (scripts/packages.sh).
 set -euo pipefail
 
 build_packages=(
@@ -29,13 +30,16 @@ service_packages=(
   lighttpd chromium python3-websocket
 )
 bench_packages=(minidlna strace)
+package_packages=(debhelper dpkg-dev fakeroot lintian crossbuild-essential-armhf debootstrap
+  libstdc++6:armhf)
 case ${1:-all} in
   build) packages=("${build_packages[@]}") ;;
   services) packages=("${service_packages[@]}") ;;
   bench) packages=("${build_packages[@]}" "${bench_packages[@]}") ;;
+  packages) packages=("${build_packages[@]}" "${package_packages[@]}") ;;
   all) packages=("${build_packages[@]}" "${service_packages[@]}") ;;
   *)
-    echo "usage: $0 [build|services|bench]" >&2
+    echo "usage: $0 [build|services|bench|packages]" >&2
     exit 2
     ;;
 esac

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the sanitizer build, runs every test (the
-# unit tests also on the appliance's processor, under qemu-user) and the lint.
+# unit tests also on the appliance's processor, under qemu-user) and the lint,
+# and builds the amd64 packages and installs them into a throwaway root.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh build
-# The real services' packages are needed only once the build is done.
+# The real services' packages and the packaging tools are needed only once
+# the build is done.
 mkdir -p build
-./scripts/install-deps.sh services >build/install-services.log 2>&1 &
+{ ./scripts/install-deps.sh services && ./scripts/install-deps.sh packages; } \
+  >build/install-services.log 2>&1 &
 installing=$!
 cmake --preset test
 cmake --build --preset test
@@ -23,7 +26,12 @@ setsid -w ./scripts/lint.sh build/test >build/lint.log 2>&1 &
 lint=$!
 setsid -w ctest --preset test -L services >build/services.log 2>&1 &
 services=$!
-trap 'kill -- "-$lint" "-$services" 2>/dev/null || true' EXIT
+# - the Debian packages (lintian-clean), installed with apt into a minimal
+#   Debian root of their own, used by the examples and purged again.
+setsid -w bash -c 'scripts/packages.sh amd64 && scripts/package_install_test.sh' \
+  >build/packages.log 2>&1 &
+packages=$!
+trap 'kill -- "-$lint" "-$services" "-$packages" 2>/dev/null || true' EXIT
 status=0
 ctest --preset test -j2 -LE services || status=$?
 # The appliance is 32-bit ARM: the unit tests cross-built and run under
@@ -44,9 +52,14 @@ services_status=0
 wait "$services" || services_status=$?
 lint_status=0
 wait "$lint" || lint_status=$?
+packages_status=0
+wait "$packages" || packages_status=$?
 trap - EXIT
 echo "---- real services (build/services.log)"
 cat build/services.log
 echo "---- lint (build/lint.log)"
 cat build/lint.log
-[ "$status" -eq 0 ] && [ "$services_status" -eq 0 ] && [ "$lint_status" -eq 0 ]
+echo "---- packages (build/packages.log)"
+cat build/packages.log
+[ "$status" -eq 0 ] && [ "$services_status" -eq 0 ] && [ "$lint_status" -eq 0 ] &&
+  [ "$packages_status" -eq 0 ]

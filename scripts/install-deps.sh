@@ -31,7 +31,7 @@ service_packages=(
 )
 bench_packages=(minidlna strace)
 package_packages=(debhelper dpkg-dev fakeroot lintian crossbuild-essential-armhf debootstrap
-  libstdc++6:armhf)
+  libstdc++6:armhf systemd)
 case ${1:-all} in
   build) packages=("${build_packages[@]}") ;;
   services) packages=("${service_packages[@]}") ;;

@@ -3,8 +3,10 @@
 # ./….deb`, into a throwaway minimal Debian root (never the host's), builds
 # the example appliance's programs against the installed libnexa-dev with
 # nothing but pkg-config and runs them, then purges the packages and checks
-# that nothing of them is left. As root; the root is made with debootstrap
-# once and kept, packed, under ~/.cache/nexa-debroot for later runs.
+# that nothing of them is left; on the way the init script starts and stops
+# the daemon with busybox's applets, in a network namespace of its own. As
+# root; the root is made with debootstrap once and kept, packed, under
+# ~/.cache/nexa-debroot for later runs.
 #
 #   scripts/package_install_test.sh [PACKAGE_DIR]   (default build/packages/amd64)
 set -euo pipefail
@@ -15,7 +17,7 @@ debs=$(cd "${1:-build/packages/amd64}" && pwd)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/nexa-debroot
 # Everything the test itself uses is in the base, so the packages' own
 # dependencies are all that apt has to find, and all that purging removes.
-tools=bash,gcc,libc6-dev,pkg-config,libglib2.0-dev
+tools=bash,busybox,gcc,libc6-dev,pkg-config,libglib2.0-dev
 base=$cache/bookworm-minbase-$(echo "$tools" | md5sum | cut -c1-8).tar
 
 work=$(mktemp -d)
@@ -72,6 +74,20 @@ cc -std=c99 -Wall -Wextra -Werror /tmp/src/examples/cgi/appliance_cgi.c -o /tmp/
 bash /tmp/src/examples/run_appliance.sh /tmp/build /tmp/out >/tmp/run.log 2>&1 ||
   { cat /tmp/run.log; exit 1; }
 grep '^== appliance_' /tmp/run.log
+echo "== the init script under busybox's applets"
+# This root runs in a network namespace of its own with nothing but a
+# loopback that is down: the daemon started here reaches no network.
+mkdir /tmp/busybox
+busybox --install -s /tmp/busybox
+init() { PATH=/tmp/busybox:$PATH busybox sh /etc/init.d/upnp-presence "$@"; }
+init start
+init status
+pid=$(cat /run/upnp-presence.pid)
+[ "$(stat -c %U "/proc/$pid")" = nobody ] || { echo "the daemon does not run as nobody"; exit 1; }
+init stop
+for _ in $(seq 50); do [ -d "/proc/$pid" ] || break; sleep 0.1; done
+[ ! -d "/proc/$pid" ] || { echo "the daemon did not end on stop"; exit 1; }
+if init status; then echo "status says running after stop"; exit 1; fi
 echo "== apt-get purge"
 apt-get purge -y -q "${packages[@]}" >/tmp/purge.log 2>&1 || { cat /tmp/purge.log; exit 1; }
 apt-get autoremove --purge -y -q >>/tmp/purge.log 2>&1
@@ -90,7 +106,7 @@ echo "nothing left behind"
 EOF
 
 # shellcheck disable=SC2016 # expanded by the inner shell
-unshare --mount --fork bash -c '
+unshare --mount --net --fork bash -c '
   set -e
   mount --make-rprivate /
   mount -t proc proc "$1/proc"

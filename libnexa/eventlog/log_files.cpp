@@ -78,7 +78,7 @@ sys::Status append_entry(std::string_view path, std::string_view text, bool stam
   // the entry to the full file, as before. The renamed file's lock goes
   // first: a second lock on one file would wait for this very writer.
   if (log && rotate_if_full(path, *log) == Rotation::kDone) {
-    log = sys::Status::failure(EAGAIN);
+    log->fd.reset();
     log = lock_log(path, kFlags);
   }
   if (!log) return log.status();

@@ -9,11 +9,11 @@
 # ~/.cache/nexa-debroot for later runs.
 #
 #   scripts/package_install_test.sh [PACKAGE_DIR]   (default build/packages/amd64)
+#   scripts/package_install_test.sh --prepare       (only make the cached root)
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-debs=$(cd "${1:-build/packages/amd64}" && pwd)
 cache=${XDG_CACHE_HOME:-$HOME/.cache}/nexa-debroot
 # Everything the test itself uses is in the base, so the packages' own
 # dependencies are all that apt has to find, and all that purging removes.
@@ -34,6 +34,8 @@ if [ ! -s "$base" ]; then
   rm -rf "$work/base"
 fi
 
+[ "${1:-}" != --prepare ] || exit 0
+debs=$(cd "${1:-build/packages/amd64}" && pwd)
 chroot_dir=$work/root
 mkdir -p "$chroot_dir"
 tar -C "$chroot_dir" -xf "$base"

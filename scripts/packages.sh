@@ -14,6 +14,11 @@ cd "$root"
 version=$(dpkg-parsechangelog -S Version)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+# A fixed place for the copy and the user's own compiler cache (debhelper
+# gives the build a HOME of its own), so a second run finds its compiles.
+copies=$root/build/package-src
+CCACHE_DIR=$(ccache -k cache_dir)
+export CCACHE_DIR
 
 # The service unit as systemd itself rates it: fail above an exposure of
 # 1.5 (of 10; the unit is rated 1.0 today).
@@ -24,7 +29,8 @@ systemd-analyze security --offline=yes --threshold=15 --no-pager debian/upnp-pre
 archs=("$@")
 [ ${#archs[@]} -gt 0 ] || archs=(amd64 armhf)
 for one in "${archs[@]}"; do
-  src=$work/$one/nexa-$version
+  src=$copies/$one/nexa-$version
+  rm -rf "${src:?}"
   mkdir -p "$src"
   git ls-files -z --cached --others --exclude-standard | xargs -0 cp --parents -t "$src"
   echo "== building for $one"
@@ -35,7 +41,8 @@ for one in "${archs[@]}"; do
   out=build/packages/$one
   rm -rf "$out"
   mkdir -p "$out"
-  mv "$work/$one"/*.deb "$work/$one"/*.changes "$work/$one"/*.buildinfo "$out"/
+  mv "$copies/$one"/*.deb "$copies/$one"/*.changes "$copies/$one"/*.buildinfo "$out"/
+  rm -rf "${src:?}"
   echo "== lintian ($one)"
   status=0
   lintian --fail-on error,warning "$out"/*.changes >"$work/lintian" 2>&1 || status=$?

@@ -5,11 +5,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh build
-# The real services' packages and the packaging tools are needed only once
-# the build is done.
+# The real services' packages, the packaging tools and the minimal Debian
+# root the packages are installed into are needed only once the build is
+# done; fetching them overlaps the compiles.
 mkdir -p build
-{ ./scripts/install-deps.sh services && ./scripts/install-deps.sh packages; } \
-  >build/install-services.log 2>&1 &
+{ ./scripts/install-deps.sh services && ./scripts/install-deps.sh packages &&
+  ./scripts/package_install_test.sh --prepare; } >build/install-services.log 2>&1 &
 installing=$!
 cmake --preset test
 cmake --build --preset test

@@ -42,7 +42,7 @@ tar -C "$chroot_dir" -xf "$base"
 mkdir -p "$chroot_dir/tmp/debs" "$chroot_dir/tmp/src"
 cp "$debs"/*.deb "$chroot_dir/tmp/debs/"
 rm -f "$chroot_dir"/tmp/debs/*-dbgsym_*.deb
-cp -R examples "$chroot_dir/tmp/src/"
+cp -R examples scripts/processes.sh "$chroot_dir/tmp/src/"
 # Nothing a package installs may start in here.
 printf '#!/bin/sh\nexit 101\n' >"$chroot_dir/usr/sbin/policy-rc.d"
 chmod 755 "$chroot_dir/usr/sbin/policy-rc.d"
@@ -50,6 +50,7 @@ chmod 755 "$chroot_dir/usr/sbin/policy-rc.d"
 cat >"$chroot_dir/tmp/inside.sh" <<'EOF'
 set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive LC_ALL=C.UTF-8 PATH=/usr/sbin:/usr/bin:/sbin:/bin
+. /tmp/src/processes.sh
 # Every file of the system, but the package manager's own records.
 snapshot() {
   find / -xdev \( -path /proc -o -path /tmp -o -path /dev -o -path /run -o -path /var/cache \
@@ -87,8 +88,7 @@ init status
 pid=$(cat /run/upnp-presence.pid)
 [ "$(stat -c %U "/proc/$pid")" = nobody ] || { echo "the daemon does not run as nobody"; exit 1; }
 init stop
-for _ in $(seq 50); do [ -d "/proc/$pid" ] || break; sleep 0.1; done
-[ ! -d "/proc/$pid" ] || { echo "the daemon did not end on stop"; exit 1; }
+poll_until 5 0.1 proc_none_alive "$pid" || { echo "the daemon did not end on stop"; exit 1; }
 if init status; then echo "status says running after stop"; exit 1; fi
 echo "== apt-get purge"
 apt-get purge -y -q "${packages[@]}" >/tmp/purge.log 2>&1 || { cat /tmp/purge.log; exit 1; }

@@ -86,22 +86,29 @@ def exported(library_path):
     return names
 
 
+def abi_key(line):
+    """What a line of the ABI names: "struct X", "define X" or the export."""
+    if line.startswith("typedef struct "):
+        return "struct " + line.split()[2]
+    if line.startswith("#define "):
+        return "define " + line.split()[1]
+    return re.findall(r"([A-Za-z_]\w*)\s*[(\[]", line)[0]
+
+
 def declarations(header_path):
     """Each export's declaration as the header writes it, blanks collapsed,
-    keyed by name."""
+    keyed by abi_key."""
     text = re.sub(r"/\*.*?\*/", "", open(header_path, encoding="utf-8").read(), flags=re.S)
-    found = {}
+    lines = []
     for m in re.finditer(r"^NEXALIB_API\b([^;]*);", text, flags=re.M):
         decl = re.sub(r"\s+", " ", m.group(1)).strip()
-        decl = re.sub(r"\( ", "(", re.sub(r" \)", ")", decl))
-        name = re.findall(r"([A-Za-z_]\w*)\s*[(\[]", decl)[0]
-        found[name] = decl + ";"
+        lines.append(re.sub(r"\( ", "(", re.sub(r" \)", ")", decl)) + ";")
     # The layouts and constants callers compile in are part of it too.
-    for m in re.finditer(r"^typedef struct (\w+) \{.*?\} \w+;", text, flags=re.M | re.S):
-        found["struct " + m.group(1)] = re.sub(r"\s+", " ", m.group(0))
+    for m in re.finditer(r"^typedef struct \w+ \{.*?\} \w+;", text, flags=re.M | re.S):
+        lines.append(re.sub(r"\s+", " ", m.group(0)))
     for m in re.finditer(r"^#define ((?!NEXALIB_(H|API|PRINTF)\b)\w+) (.+)$", text, flags=re.M):
-        found["define " + m.group(1)] = f"#define {m.group(1)} {m.group(3).strip()}"
-    return found
+        lines.append(f"#define {m.group(1)} {m.group(3).strip()}")
+    return {abi_key(line): line for line in lines}
 
 
 def soname_of(library_path):
@@ -123,20 +130,14 @@ def read_abi(path):
     soname, node, decls = "", "", {}
     for line in open(path, encoding="utf-8"):
         line = line.strip()
-        if not line:
-            continue
-        if line.startswith("# ") or line == "#":
+        if not line or line.startswith("# ") or line == "#":
             continue
         if line.startswith("soname "):
             soname = line.split(None, 1)[1]
         elif line.startswith("node "):
             node = line.split(None, 1)[1]
-        elif line.startswith("typedef struct "):
-            decls["struct " + line.split()[2]] = line
-        elif line.startswith("#define "):
-            decls["define " + line.split()[1]] = line
         else:
-            decls[re.findall(r"([A-Za-z_]\w*)\s*[(\[]", line)[0]] = line
+            decls[abi_key(line)] = line
     return soname, node, decls
 
 
@@ -154,15 +155,16 @@ def abi_problems(library, header, abi_path, have):
         elif declared_now[name] != listed[name]:
             problems.append(f"changed since the committed ABI: {declared_now[name]} "
                             f"(was {listed[name]})")
-    for name in sorted(set(declared_now) - set(listed)):
+    for name in sorted(declared_now.keys() - listed.keys()):
         problems.append(f"added, not yet in the committed ABI: {declared_now[name]}")
     return problems
 
 
 def write_abi(header, soname, node):
     print(ABI_HEAD + f"soname {soname}\nnode {node}")
-    for name in sorted(declarations(header)):
-        print(declarations(header)[name])
+    declared_now = declarations(header)
+    for name in sorted(declared_now):
+        print(declared_now[name])
     return 0
 
 
@@ -174,9 +176,9 @@ def main():
     problems = abi_problems(library, header, abi_path, have)
     if not want:
         problems.append("the header declares no operation")
-    for name in sorted(want - set(have)):
+    for name in sorted(want - have.keys()):
         problems.append(f"declared but not exported: {name}")
-    for name in sorted(set(have) - want):
+    for name in sorted(have.keys() - want):
         problems.append(f"exported but not declared: {name}")
     for name in unowned_pointers(header):
         problems.append(f"returns a pointer without saying who owns it: {name}")
@@ -185,7 +187,7 @@ def main():
     client = client_functions(client_header)
     if not client:
         problems.append("the client header declares no function")
-    for name in sorted(set(have) & client):
+    for name in sorted(have.keys() & client):
         problems.append(f"defines a function of the client library: {name}")
     for line in problems:
         print(line)
